@@ -1,0 +1,81 @@
+#include "acquisition/SerialLink.h"
+
+namespace acquisition {
+
+SerialLink::SerialLink(QObject* parent) : QObject(parent)
+{
+    connect(&port_, &QSerialPort::readyRead, this, [this] {
+        commEvent_ = kEventReceive;
+        emit OnComm();
+    });
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+}
+
+QString SerialLink::deviceName(int n)
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(n);
+#else
+    const QByteArray custom = qgetenv(QStringLiteral("VANTOR_COM%1").arg(n).toLatin1().constData());
+    if (!custom.isEmpty())
+        return QString::fromLocal8Bit(custom);
+    return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+#endif
+}
+
+bool SerialLink::setPortOpen(bool open)
+{
+    if (!open) {
+        if (port_.isOpen())
+            port_.close();
+        return true;
+    }
+    if (port_.isOpen())
+        return true;
+    port_.setPortName(deviceName(commPort_));
+    port_.setReadBufferSize(0);
+    port_.setBaudRate(115200);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        error_ = port_.errorString();
+        port_.clearError();
+        return false;
+    }
+    error_.clear();
+    return true;
+}
+
+QByteArray SerialLink::Input()
+{
+    commEvent_ = 0;
+    return port_.readAll();
+}
+
+bool SerialLink::Output(QByteArrayView bytes)
+{
+    if (!port_.isOpen()) {
+        error_ = QStringLiteral("le port COM%1 n'est pas ouvert").arg(commPort_);
+        return false;
+    }
+    if (port_.write(bytes.data(), bytes.size()) != bytes.size()) {
+        error_ = port_.errorString();
+        return false;
+    }
+    return true;
+}
+
+void SerialLink::onError(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError || !port_.isOpen())
+        return;
+    // Closing at once also stops the notifier, which would otherwise fire on the dead fd.
+    error_ = port_.errorString();
+    port_.close();
+    port_.clearError();
+    emit portLost();
+}
+
+} // namespace acquisition

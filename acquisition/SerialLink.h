@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+namespace acquisition {
+
+// The serial port to the board, as the window uses it: open/close a numbered port, a
+// notification whenever bytes wait, read them all, write a few.
+// 115200 bit/s, 8 data bits, no parity, 1 stop bit, no flow control; the input buffer is
+// unbounded so that no byte is dropped while the window is busy drawing.
+class SerialLink : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kEventReceive = 2;
+
+    explicit SerialLink(QObject* parent = nullptr);
+
+    bool PortOpen() const { return port_.isOpen(); }
+    // Opening reports failure with the platform's description in errorString().
+    bool setPortOpen(bool open);
+    void setCommPort(int n) { commPort_ = n; }
+    int CommPort() const { return commPort_; }
+    int CommEvent() const { return commEvent_; }
+    QByteArray Input();
+    // Queues the bytes; false (and errorString()) while the port is closed.
+    bool Output(QByteArrayView bytes);
+    QString errorString() const { return error_; }
+
+    // COMn as this platform names it: "COMn" on Windows; elsewhere /dev/ttyS(n-1), unless
+    // the environment variable VANTOR_COMn names another device (a USB adapter, a pty).
+    static QString deviceName(int n);
+
+signals:
+    void OnComm();
+    // The open port went away (a USB adapter unplugged, the other end of a pty closed).
+    void portLost();
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort port_;
+    int commPort_ = 1;
+    int commEvent_ = 0;
+    QString error_;
+};
+
+} // namespace acquisition

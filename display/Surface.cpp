@@ -1,0 +1,183 @@
+#include "display/Surface.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
+#include <cstdlib>
+
+namespace display {
+
+namespace {
+// The 16 colours of the classic palette, by number.
+constexpr QRgb kPalette[16] = {
+    qRgb(0, 0, 0),       qRgb(0, 0, 128),     qRgb(0, 128, 0),   qRgb(0, 128, 128),
+    qRgb(128, 0, 0),     qRgb(128, 0, 128),   qRgb(128, 128, 0), qRgb(192, 192, 192),
+    qRgb(128, 128, 128), qRgb(0, 0, 255),     qRgb(0, 255, 0),   qRgb(0, 255, 255),
+    qRgb(255, 0, 0),     qRgb(255, 0, 255),   qRgb(255, 255, 0), qRgb(255, 255, 255)};
+
+// Dashed pen: pixels on, then off, along the line.
+constexpr int kDashOn = 6;
+constexpr int kDashPeriod = 9;
+} // namespace
+
+Surface::Surface(QSize innerSize, QWidget* parent)
+    : QFrame(parent), picture_(innerSize, QImage::Format_RGB32)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(2);
+    setFixedSize(innerSize + QSize(2 * frameWidth(), 2 * frameWidth()));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    background_ = palette().color(QPalette::Window).rgb();
+    pen_ = kPalette[0];
+    changeEvent(nullptr);
+    picture_.fill(background_);
+}
+
+QRgb Surface::QBColor(int number) { return kPalette[number & 15]; }
+
+int Surface::toPixel(float twips) { return int(std::floor(double(twips) / kTwipsPerPixel + 0.5)); }
+
+void Surface::setForeColor(int qbColor)
+{
+    foreColor_ = qbColor;
+    pen_ = QBColor(qbColor);
+}
+
+void Surface::touched()
+{
+    if (!dirty_) {
+        dirty_ = true;
+        update();
+    }
+}
+
+void Surface::Cls()
+{
+    picture_.fill(background_);
+    currentX_ = currentY_ = 0;
+    touched();
+}
+
+inline void Surface::plot(int x, int y)
+{
+    const bool on = drawStyle_ == Solid || dashPhase_ < kDashOn;
+    if (++dashPhase_ == kDashPeriod)
+        dashPhase_ = 0;
+    if (!on || unsigned(x) >= unsigned(picture_.width()) || unsigned(y) >= unsigned(picture_.height()))
+        return;
+    auto* pixel = reinterpret_cast<QRgb*>(picture_.scanLine(y)) + x;
+    *pixel = drawMode_ == Invert ? (*pixel ^ 0x00FFFFFFu) : pen_;
+}
+
+void Surface::PSet(float x, float y)
+{
+    dashPhase_ = 0;
+    plot(toPixel(x), toPixel(y));
+    currentX_ = x;
+    currentY_ = y;
+    touched();
+}
+
+// Bresenham from the current position; the first pixel belongs to the previous point,
+// so a polyline touches each pixel once, which keeps inverted lines clean.
+void Surface::Line(float x, float y)
+{
+    int x0 = toPixel(currentX_), y0 = toPixel(currentY_);
+    const int x1 = toPixel(x), y1 = toPixel(y);
+    currentX_ = x;
+    currentY_ = y;
+    const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+    const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+    int err = dx + dy;
+    while (x0 != x1 || y0 != y1) {
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
+        plot(x0, y0);
+    }
+    touched();
+}
+
+void Surface::Print(const QString& text)
+{
+    {
+        QPainter painter(&picture_);
+        painter.setFont(textFont_);
+        painter.setPen(QColor::fromRgb(pen_));
+        painter.drawText(QPointF(toPixel(currentX_), toPixel(currentY_) + textAscent_), text);
+    }
+    currentX_ = 0;
+    currentY_ += float(lineHeight_ * kTwipsPerPixel);
+    touched();
+}
+
+void Surface::changeEvent(QEvent* event)
+{
+    if (!event || event->type() == QEvent::FontChange) {
+        // Text on the picture is aliased, so every painted pixel is in the pen's palette colour.
+        textFont_ = font();
+        textFont_.setStyleStrategy(QFont::NoAntialias);
+        const QFontMetrics metrics(textFont_);
+        textAscent_ = metrics.ascent();
+        lineHeight_ = metrics.height();
+    }
+    if (event)
+        QFrame::changeEvent(event);
+}
+
+void Surface::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    painter.drawImage(contentsRect().topLeft(), picture_);
+    dirty_ = false;
+}
+
+void Surface::mouseArgs(const QMouseEvent* event, int& shift, float& x, float& y) const
+{
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    shift = (mods & Qt::ShiftModifier ? Shifts::Shift : 0) | (mods & Qt::ControlModifier ? Shifts::Ctrl : 0) |
+            (mods & Qt::AltModifier ? Shifts::Alt : 0);
+    const QPointF inner = event->position() - QPointF(contentsRect().topLeft());
+    x = float(inner.x() * kTwipsPerPixel);
+    y = float(inner.y() * kTwipsPerPixel);
+}
+
+static int buttonBits(Qt::MouseButtons buttons)
+{
+    return (buttons & Qt::LeftButton ? Buttons::Left : 0) | (buttons & Qt::RightButton ? Buttons::Right : 0) |
+           (buttons & Qt::MiddleButton ? Buttons::Middle : 0);
+}
+
+void Surface::mousePressEvent(QMouseEvent* event)
+{
+    int shift;
+    float x, y;
+    mouseArgs(event, shift, x, y);
+    emit mouseDown(buttonBits(event->button()), shift, x, y);
+}
+
+void Surface::mouseMoveEvent(QMouseEvent* event)
+{
+    int shift;
+    float x, y;
+    mouseArgs(event, shift, x, y);
+    emit mouseMove(buttonBits(event->buttons()), shift, x, y);
+}
+
+void Surface::mouseReleaseEvent(QMouseEvent* event)
+{
+    int shift;
+    float x, y;
+    mouseArgs(event, shift, x, y);
+    emit mouseUp(buttonBits(event->button()), shift, x, y);
+}
+
+} // namespace display

@@ -1,0 +1,370 @@
+#include "ui/FormPrinc.h"
+
+#include "acquisition/FrameDecoder.h"
+#include "measure/Format.h"
+#include "measure/Readouts.h"
+#include "ui/Artwork.h"
+#include "ui/Dialogs.h"
+#include "ui/FormAbout.h"
+#include "ui/Led.h"
+#include "ui/Sauvegarde.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+namespace ui {
+
+namespace {
+constexpr int kRed = 0x0000FF; // colour numbers carry red in their low byte
+constexpr int kBlack = 0;
+
+int rounded16(float v) { return Format::roundHalfEven(std::clamp(double(v), -32768.0, 32767.0)); }
+} // namespace
+
+FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs)
+{
+    buildPanel();
+    buildMenus();
+    setWindowIcon(Artwork::windowIcon());
+    // The panel has fixed geometry; the window does not resize.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    affParam_ = [this] { AffParam(); };
+    drawGraph_ = [this] { DrawGraph(); };
+    connectHandlers();
+    Form_Load();
+}
+
+FormPrinc::~FormPrinc() { delete aboutWindow.data(); }
+
+void FormPrinc::connectHandlers()
+{
+    connect(MSComm1, &acquisition::SerialLink::OnComm, this, &FormPrinc::MSComm1_OnComm);
+    connect(MSComm1, &acquisition::SerialLink::portLost, this, &FormPrinc::portLost);
+    connect(Timer1, &QTimer::timeout, this, &FormPrinc::Timer1_Timer);
+    connect(Scope, &display::Surface::mouseDown, this, &FormPrinc::Scope_MouseDown);
+    connect(Scope, &display::Surface::mouseMove, this, &FormPrinc::Scope_MouseMove);
+    connect(Scope, &display::Surface::mouseUp, this, &FormPrinc::Scope_MouseUp);
+    connect(cmdScope, &QPushButton::clicked, this, &FormPrinc::cmdScope_Click);
+    connect(CmdXY, &QPushButton::clicked, this, &FormPrinc::CmdXY_Click);
+    connect(chkScope, &QRadioButton::clicked, this, &FormPrinc::chkScope_Click);
+    connect(chkXY, &QRadioButton::clicked, this, &FormPrinc::chkXY_Click);
+    connect(CmdSave, &QPushButton::clicked, this, &FormPrinc::CmdSave_Click);
+    connect(Save, &QAction::triggered, this, &FormPrinc::Save_Click);
+    connect(Quit, &QAction::triggered, this, &FormPrinc::Quit_Click);
+    connect(about, &QAction::triggered, this, &FormPrinc::about_Click);
+    connect(com(1), &QAction::triggered, this, &FormPrinc::com1_Click);
+    connect(com(2), &QAction::triggered, this, &FormPrinc::com2_Click);
+    connect(com(3), &QAction::triggered, this, &FormPrinc::com3_Click);
+    connect(com(4), &QAction::triggered, this, &FormPrinc::com4_Click);
+    for (int n = 1; n <= 4; ++n) {
+        connect(Slider2(n), &QSlider::valueChanged, this, [this, n] { Slider2_Click(n); });
+        connect(CmdResetOffset(n), &QPushButton::clicked, this, [this, n] { CmdResetOffset_Click(n); });
+    }
+    for (int i = 1; i <= 15; ++i)
+        connect(CmdClav(i), &QPushButton::clicked, this, [this, i] { CmdClav_Click(i); });
+}
+
+QLabel* FormPrinc::panel(const QString& key) const
+{
+    if (key == QLatin1String("Status"))
+        return statusPanel;
+    if (key == QLatin1String("comport"))
+        return comportPanel;
+    return nullptr;
+}
+
+void FormPrinc::setStatus(const QString& text) { statusPanel->setText(text); }
+
+// ---- Reception ---------------------------------------------------------------------
+
+void FormPrinc::MSComm1_OnComm()
+{
+    if (MSComm1->CommEvent() != acquisition::SerialLink::kEventReceive)
+        return;
+    const QByteArray chunk = MSComm1->Input();
+    Reception(chunk);
+}
+
+void FormPrinc::Reception(QByteArrayView chunk) { rx.Reception(chunk, *this); }
+
+void FormPrinc::rxStart()
+{
+    setStatus(QStringLiteral("Rx Start"));
+    // Each frame gets the full period: a tick left over from an earlier frame must not cut it.
+    Timer1->start();
+}
+
+void FormPrinc::rxStop()
+{
+    setStatus(QStringLiteral("Rx Stop"));
+    Timer1->stop();
+}
+
+void FormPrinc::rxOverflow() { setStatus(QStringLiteral("Rx TimeOut")); }
+
+void FormPrinc::bufferShown(const QByteArray& buffer) { lbl_debug1->setText(QString::fromLatin1(buffer)); }
+
+void FormPrinc::frame(const QByteArray& text) { Receive_scope(text); }
+
+void FormPrinc::Timer1_Timer()
+{
+    rx.timeout();
+    setStatus(QStringLiteral("Rx TimeOut"));
+}
+
+void FormPrinc::Receive_scope(const QByteArray& frame)
+{
+    const acquisition::DecodedFrame d = acquisition::decodeFrame(frame);
+    gain1 = QString::fromLatin1(d.gain1);
+    setParamCaption(gainCH1, gain1 + QStringLiteral("/div"));
+    AC_CH(1)->setChecked(d.ac1);
+    Led3->setFillColor(d.ac1 ? kBlack : kRed);
+    dataCH1 = d.ch1;
+
+    gain2 = QString::fromLatin1(d.gain2);
+    setParamCaption(gainCH2, gain2 + QStringLiteral("/div"));
+    AC_CH(2)->setChecked(d.ac2);
+    Led1->setFillColor(d.ac2 ? kBlack : kRed);
+    dataCH2 = d.ch2;
+
+    const QString time = QString::fromLatin1(d.timeField);
+    timeBase = time + QLatin1Char('s');
+    setParamCaption(lblTime, time + QStringLiteral("s/div"));
+    // At the time base numbered 12 the board samples channel 1 only.
+    const bool single = Format::leadingNumber(lblTime->text()) == 12;
+    CH(1)->setChecked(true);
+    CH(2)->setChecked(!single);
+
+    setParamCaption(lblTrig, QString::fromLatin1(d.trigText) + QString::number(d.trigLevel));
+    setStatus(QStringLiteral("Rx OK"));
+    if (chkRunStop->isChecked())
+        DrawGraph();
+    rx.rxState = acquisition::Waiting;
+}
+
+// ---- Drawing -----------------------------------------------------------------------
+
+Tracage::Voies FormPrinc::voies() const
+{
+    Tracage::Voies v;
+    for (int n = 1; n <= 4; ++n) {
+        v.shown[n - 1] = CH(n)->isChecked();
+        v.offset[n - 1] = Slider2(n)->value();
+    }
+    return v;
+}
+
+void FormPrinc::displaySize(int& width, int& height) const
+{
+    width = rounded16(Scope->ScaleWidth());
+    height = rounded16(Scope->ScaleHeight());
+}
+
+void FormPrinc::DrawGraph()
+{
+    if (chkScope->isChecked())
+        cmdScope_Click();
+    else
+        CmdXY_Click();
+}
+
+void FormPrinc::Grille() { Tracage::TraceGrille(*Scope); }
+
+void FormPrinc::AffScope()
+{
+    int w, h;
+    displaySize(w, h);
+    Tracage::TraceScope(*Scope, dataCH1, dataCH2, dataCH3, dataCH4, voies(), mesures[0], mesures[1], affParam_);
+    Tracage::TraceCurseurs(*Scope, 10, w, h, curseurs, ChkCursTemps->isChecked(), ChkCursTension->isChecked(),
+                           true, drawGraph_);
+}
+
+void FormPrinc::AffXY()
+{
+    Tracage::TraceXY(*Scope, dataCH1, dataCH2, Slider2(1)->value(), Slider2(2)->value(), affParam_);
+}
+
+void FormPrinc::AffParam()
+{
+    Tracage::Legende legende;
+    legende.ac1 = AC_CH(1)->isChecked();
+    legende.ac2 = AC_CH(2)->isChecked();
+    legende.gain1 = gainCH1->text();
+    legende.gain2 = gainCH2->text();
+    legende.time = lblTime->text();
+    legende.trig = lblTrig->text();
+    Tracage::TraceLegende(*Scope, legende);
+
+    const Calcul::Mesures& m1 = mesures[0];
+    const Calcul::Mesures& m2 = mesures[1];
+    lblCH1moy->setText(Format::integer(m1.moy));
+    lblCH1min->setText(Format::integer(m1.min));
+    lblCH1max->setText(Format::integer(m1.max));
+    lblCH1delta->setText(Format::integer(m1.delta));
+    lblCH2moy->setText(Format::integer(m2.moy));
+    lblCH2min->setText(Format::integer(m2.min));
+    lblCH2max->setText(Format::integer(m2.max));
+    lblCH2delta->setText(Format::integer(m2.delta));
+}
+
+// ---- Mode and offsets --------------------------------------------------------------
+
+void FormPrinc::chkScope_Click()
+{
+    chkScope->setChecked(true);
+    chkXY->setChecked(false);
+}
+
+void FormPrinc::chkXY_Click()
+{
+    chkXY->setChecked(true);
+    chkScope->setChecked(false);
+}
+
+void FormPrinc::cmdScope_Click()
+{
+    chkScope_Click();
+    Tracage::TraceGrille(*Scope);
+    AffScope();
+}
+
+void FormPrinc::CmdXY_Click()
+{
+    chkXY_Click();
+    AffXY();
+}
+
+void FormPrinc::Slider2_Click(int) { DrawGraph(); }
+
+void FormPrinc::CmdResetOffset_Click(int index)
+{
+    {
+        const QSignalBlocker quiet(Slider2(index));
+        Slider2(index)->setValue(128);
+    }
+    DrawGraph();
+}
+
+// ---- Cursors -----------------------------------------------------------------------
+
+void FormPrinc::Scope_MouseDown(int button, int shift, float x, float y)
+{
+    DrawGraph();
+    Scope_MouseMove(button, shift, x, y);
+    // No frame may redraw the screen under a drag; the release reopens the port.
+    if (MSComm1->PortOpen())
+        MSComm1->setPortOpen(false);
+}
+
+void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
+{
+    Scope->setForeColor(15);
+    int w, h;
+    displaySize(w, h);
+    const Curseurs::Handled handled = Curseurs::bouge(curseurs, button, shift, x, y, w, h,
+                                                       ChkCursTemps->isChecked(), ChkCursTension->isChecked());
+    const QLocale locale;
+    if (handled.time) {
+        const Readouts::TimeTexts t = Readouts::timeReadouts(timeBase, curseurs.oldX, curseurs.oldX2, w, locale);
+        LblCursT1->setText(t.t1);
+        LblCursT2->setText(t.t2);
+        lblCursTdiff->setText(t.tdiff);
+        if (t.frq)
+            lblCursFrq->setText(*t.frq);
+    }
+    if (handled.voltage) {
+        const Readouts::VoltageTexts a = Readouts::voltageReadouts(gain1, curseurs.oldY, curseurs.oldY2, h, locale);
+        lblVa1->setText(a.v1);
+        lblVa2->setText(a.v2);
+        lblVaDiff->setText(a.diff);
+        const Readouts::VoltageTexts b = Readouts::voltageReadouts(gain2, curseurs.oldY, curseurs.oldY2, h, locale);
+        lblVb1->setText(b.v1);
+        lblVb2->setText(b.v2);
+        lblVbDiff->setText(b.diff);
+    }
+    Tracage::TraceCurseurs(*Scope, button, w, h, curseurs, ChkCursTemps->isChecked(), ChkCursTension->isChecked(),
+                           chkScope->isChecked(), drawGraph_);
+}
+
+void FormPrinc::Scope_MouseUp(int, int, float, float)
+{
+    // A silent retry: no status text, no box, the menu as it was.
+    if (!MSComm1->PortOpen())
+        MSComm1->setPortOpen(true);
+}
+
+// ---- Port management ---------------------------------------------------------------
+
+std::uint8_t FormPrinc::open_com(std::uint8_t n)
+{
+    if (MSComm1->PortOpen())
+        MSComm1->setPortOpen(false);
+    MSComm1->setCommPort(n);
+    std::uint8_t result = 0;
+    if (!MSComm1->setPortOpen(true)) {
+        comportPanel->setText(QStringLiteral("COM%1 erreur").arg(n));
+        dialogs_.warning(this, MSComm1->errorString());
+        result = 1;
+    } else {
+        comportPanel->setText(QStringLiteral("COM%1").arg(n));
+    }
+    for (int i = 1; i <= 4; ++i)
+        com(i)->setChecked(false);
+    if (n >= 1 && n <= 4)
+        com(n)->setChecked(true);
+    return result;
+}
+
+void FormPrinc::portLost() { comportPanel->setText(QStringLiteral("COM%1 erreur").arg(MSComm1->CommPort())); }
+
+void FormPrinc::Form_Load()
+{
+    Tracage::TraceGrille(*Scope);
+    com1_Click();
+    timeBase = QStringLiteral("100ms");
+    gain1 = QStringLiteral("500mV");
+    gain2 = QStringLiteral("   2V");
+}
+
+void FormPrinc::Quit_Click()
+{
+    Form_Unload();
+    close();
+}
+
+void FormPrinc::closeEvent(QCloseEvent* event)
+{
+    if (aboutWindow)
+        aboutWindow->close();
+    MSComm1->setPortOpen(false);
+    event->accept();
+}
+
+// ---- Keypad, save, About -----------------------------------------------------------
+
+void FormPrinc::CmdClav_Click(int index)
+{
+    const char code = char(index + 48);
+    if (!MSComm1->Output(QByteArrayView(&code, 1)))
+        dialogs_.warning(this, QStringLiteral("La touche n'a pas pu être envoyée au boîtier : %1.")
+                                   .arg(MSComm1->errorString()));
+}
+
+void FormPrinc::Save_Click() { Sauvegarde::SauveImage(this, dialogs_, Scope->Image(), Ret); }
+
+void FormPrinc::about_Click()
+{
+    if (!aboutWindow)
+        aboutWindow = new ::FormAbout;
+    aboutWindow->show();
+    aboutWindow->raise();
+    aboutWindow->activateWindow();
+}
+
+} // namespace ui

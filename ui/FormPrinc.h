@@ -1,0 +1,147 @@
+#pragma once
+
+#include "acquisition/FrameAssembler.h"
+#include "acquisition/SerialLink.h"
+#include "display/Surface.h"
+#include "display/Tracage.h"
+#include "measure/Calcul.h"
+#include "measure/Curseurs.h"
+#include "measure/Samples.h"
+#include "ui/ControlArray.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class FormAbout;
+
+namespace ui {
+
+class Dialogs;
+class Led;
+
+// The front panel. It owns every piece of state of the program: the acquisition record,
+// the sample buffers, reception, the cursors and every control. Handlers are named after
+// their control and event; the controls are public, by their panel names.
+class FormPrinc : public QMainWindow, private acquisition::FrameAssembler::Sink
+{
+    Q_OBJECT
+public:
+    explicit FormPrinc(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~FormPrinc() override;
+
+    // The road of a frame: serial notification -> Reception -> Receive_scope -> DrawGraph.
+    void MSComm1_OnComm();
+    void Reception(QByteArrayView chunk);
+    void Receive_scope(const QByteArray& frame);
+    void Timer1_Timer();
+
+    // Redraw entry and the routines it runs.
+    void DrawGraph();
+    void Grille();
+    void AffScope();
+    void AffXY();
+    void AffParam();
+
+    // Port management.
+    std::uint8_t open_com(std::uint8_t n);
+    void Form_Load();
+    void Form_Unload() {}
+
+    // Handlers of the panel's controls.
+    void com1_Click() { open_com(1); }
+    void com2_Click() { open_com(2); }
+    void com3_Click() { open_com(3); }
+    void com4_Click() { open_com(4); }
+    void Quit_Click();
+    void CmdClav_Click(int index);
+    void chkScope_Click();
+    void chkXY_Click();
+    void cmdScope_Click();
+    void CmdXY_Click();
+    void Slider2_Click(int index);
+    void CmdResetOffset_Click(int index);
+    void CmdSave_Click() { Save_Click(); }
+    void Save_Click();
+    void about_Click();
+    void Scope_MouseDown(int button, int shift, float x, float y);
+    void Scope_MouseMove(int button, int shift, float x, float y);
+    void Scope_MouseUp(int button, int shift, float x, float y);
+
+    // The acquisition record.
+    Samples dataCH1{}, dataCH2{}, dataCH3{}, dataCH4{};
+    QString gain1, gain2, timeBase;
+    Calcul::Mesures mesures[2];
+    Curseurs::Positions curseurs;
+    acquisition::FrameAssembler rx;
+    int Ret = 0;
+
+    // Controls, by their panel names.
+    acquisition::SerialLink* MSComm1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    display::Surface* Scope = nullptr;
+    QLabel* lbl_debug1 = nullptr;
+    QLabel* statusPanel = nullptr;  // key "Status"
+    QLabel* comportPanel = nullptr; // key "comport"
+    QCheckBox* ChkCursTension = nullptr;
+    QCheckBox* ChkCursTemps = nullptr;
+    QPushButton* CmdSave = nullptr;
+    QPushButton* cmdScope = nullptr;
+    QPushButton* CmdXY = nullptr;
+    QRadioButton* chkScope = nullptr;
+    QRadioButton* chkXY = nullptr;
+    ControlArray<QCheckBox, 1, 4> CH, AC_CH;
+    ControlArray<QSlider, 1, 4> Slider2;
+    ControlArray<QPushButton, 1, 4> CmdResetOffset;
+    ControlArray<QPushButton, 1, 15> CmdClav;
+    QLabel *gainCH1 = nullptr, *gainCH2 = nullptr, *gainCH3 = nullptr, *gainCH4 = nullptr;
+    QLabel *lblTime = nullptr, *lblTrig = nullptr;
+    QCheckBox* chkRunStop = nullptr;
+    Led *Led1 = nullptr, *Led2 = nullptr, *Led3 = nullptr;
+    QLabel *lblCH1min = nullptr, *lblCH1max = nullptr, *lblCH1moy = nullptr, *lblCH1delta = nullptr;
+    QLabel *lblCH2min = nullptr, *lblCH2max = nullptr, *lblCH2moy = nullptr, *lblCH2delta = nullptr;
+    QLabel *lblVa1 = nullptr, *lblVa2 = nullptr, *lblVaDiff = nullptr;
+    QLabel *lblVb1 = nullptr, *lblVb2 = nullptr, *lblVbDiff = nullptr;
+    QLabel *LblCursT1 = nullptr, *LblCursT2 = nullptr, *lblCursTdiff = nullptr, *lblCursFrq = nullptr;
+    QAction *Open = nullptr, *Save = nullptr, *Quit = nullptr, *about = nullptr;
+    ControlArray<QAction, 1, 4> com;
+    QPointer<::FormAbout> aboutWindow;
+
+    // The status-bar panel with this key ("Status" or "comport").
+    QLabel* panel(const QString& key) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Reception events.
+    void rxStart() override;
+    void rxStop() override;
+    void rxOverflow() override;
+    void bufferShown(const QByteArray& buffer) override;
+    void frame(const QByteArray& text) override;
+
+    void buildPanel();
+    void buildMenus();
+    void connectHandlers();
+    void setStatus(const QString& text);
+    void setParamCaption(QLabel* label, const QString& text);
+    Tracage::Voies voies() const;
+    void displaySize(int& width, int& height) const;
+    void portLost();
+
+    Dialogs& dialogs_;
+    std::function<void()> affParam_;
+    std::function<void()> drawGraph_;
+};
+
+} // namespace ui

@@ -15,7 +15,7 @@ void setUpApplication(QApplication& app)
         QApplication::setStyle(style);
         QApplication::setPalette(style->standardPalette());
     }
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(11);
     font.setStyleStrategy(QFont::PreferDefault);
     QApplication::setFont(font);

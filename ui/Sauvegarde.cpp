@@ -23,7 +23,7 @@ QString failure(const QString& description)
 
 int normalFileNameLength(const QFileInfo& info)
 {
-    return info.exists() && info.isFile() ? int(info.fileName().length()) : 0;
+    return info.exists() && info.isFile() ? int(info.filePath().length()) : 0;
 }
 
 // Why the existing file must not be replaced, in the platform's words; empty when it may be.
@@ -35,9 +35,9 @@ QString replaceRefusal(const QString& path)
     if (!existing.open(QIODevice::WriteOnly | QIODevice::Append)) return existing.errorString();
     existing.close();
     // A file nobody may write was made read-only on purpose: not even an administrator,
-    // whom the permission bits don't stop, replaces it without being told.
-    constexpr auto anyWrite =
-        QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    // whom the permission bits don't stop, replaces it without being told. WriteUser tells
+    // what this user may do, so it is left out: the mode bits are the other three.
+    constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (!(existing.permissions() & anyWrite)) return qt_error_string(EACCES);
     return {};
 }

@@ -68,7 +68,9 @@ TEST(FormAbout, ControlsSitWhereTheirTwipsSay)
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control->geometry(), c.pixels);
         EXPECT_FALSE(control->accessibleName().isEmpty());
-        if (c.text) EXPECT_EQ(control->text(), QString::fromUtf8(c.text));
+        if (c.text) {
+            EXPECT_EQ(control->text(), QString::fromUtf8(c.text));
+        }
     }
     for (const char* name : kLabels) {
         SCOPED_TRACE(name);

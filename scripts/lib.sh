@@ -1,0 +1,39 @@
+# Shared by the scripts: where things are, and installing what is missing.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${VANTOR_BUILD_DIR:-$ROOT/build}"
+
+# Debian packages the project needs to build, test, and run its demo.
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-serialport-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation2
+  xvfb xauth
+)
+
+die() { echo "error: $*" >&2; exit 1; }
+
+install_missing() {
+  local missing=() p
+  for p in "${PACKAGES[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || die "missing packages (${missing[*]}) and no root rights to install them"
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" apt-get update -qq || die "apt-get update failed"
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+    || die "could not install ${missing[*]}"
+}
+
+configure_and_build() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" \
+    || die "cmake configure failed"
+  cmake --build "$BUILD" -j"$(nproc)" || die "build failed"
+}

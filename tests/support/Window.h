@@ -1,0 +1,53 @@
+#pragma once
+
+// A main window on pseudo-terminals: COM1 and COM2 are working ports played by the test,
+// COM3 and COM4 name devices that do not exist.
+#include "support/FakeDialogs.h"
+#include "support/Pty.h"
+#include "ui/FormPrinc.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace testing_support {
+
+class WindowTest : public ::testing::Test
+{
+protected:
+    Pty com1, com2;
+    FakeDialogs dialogs;
+    std::unique_ptr<ui::FormPrinc> w;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(com1.ok() && com2.ok());
+        qputenv("VANTOR_COM1", com1.path().toLocal8Bit());
+        qputenv("VANTOR_COM2", com2.path().toLocal8Bit());
+        qputenv("VANTOR_COM3", "/nonexistent/vantor-com3");
+        qputenv("VANTOR_COM4", "/nonexistent/vantor-com4");
+        w = std::make_unique<ui::FormPrinc>(dialogs);
+    }
+    void TearDown() override { w.reset(); }
+
+    QString status() const { return w->panel(QStringLiteral("Status"))->text(); }
+    QString comport() const { return w->panel(QStringLiteral("comport"))->text(); }
+
+    // Lets the event loop deliver what the pty carried, until `done` or a time limit.
+    template <class Pred>
+    bool waitFor(Pred done, int ms = 3000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > ms)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return true;
+    }
+};
+
+} // namespace testing_support

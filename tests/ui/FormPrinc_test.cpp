@@ -1,0 +1,312 @@
+// The front panel: its start state, frames arriving through the real port, port management.
+#include "support/Frames.h"
+#include "support/Window.h"
+#include "ui/Led.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+using namespace testing_support;
+
+namespace {
+class Panel : public WindowTest
+{
+protected:
+    void deliver(const QByteArray& bytes)
+    {
+        com1.write(bytes);
+        waitFor([&] { return w->MSComm1->PortOpen() && status() == QStringLiteral("Rx OK"); });
+    }
+};
+} // namespace
+
+TEST_F(Panel, StartState)
+{
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Vantor LCD"));
+    EXPECT_TRUE(w->chkScope->isChecked());
+    EXPECT_FALSE(w->chkXY->isChecked());
+    EXPECT_TRUE(w->chkRunStop->isChecked());
+    for (int n = 1; n <= 4; ++n) {
+        EXPECT_FALSE(w->CH(n)->isChecked()) << n;
+        EXPECT_FALSE(w->AC_CH(n)->isChecked()) << n;
+        EXPECT_EQ(w->Slider2(n)->value(), 128) << n;
+    }
+    EXPECT_FALSE(w->ChkCursTemps->isChecked());
+    EXPECT_FALSE(w->ChkCursTension->isChecked());
+    for (QLabel* v : {w->lblCH1min, w->lblCH2delta, w->lblVa1, w->lblVbDiff, w->LblCursT1, w->lblCursFrq})
+        EXPECT_EQ(v->text(), QStringLiteral("0")) << v->objectName().toStdString();
+    EXPECT_EQ(w->gainCH1->text(), QStringLiteral("500mV/div"));
+    EXPECT_EQ(w->lblTime->text(), QStringLiteral("100ms/div"));
+    EXPECT_EQ(w->lblTrig->text(), QStringLiteral("Auto>128"));
+    EXPECT_EQ(w->lbl_debug1->text(), QStringLiteral("Labeldebug1"));
+    EXPECT_EQ(w->timeBase, QStringLiteral("100ms"));
+    EXPECT_EQ(w->gain1, QStringLiteral("500mV"));
+    EXPECT_EQ(w->gain2, QStringLiteral("   2V"));
+    EXPECT_TRUE(w->com(1)->isChecked());
+    EXPECT_FALSE(w->com(2)->isChecked());
+    EXPECT_EQ(status(), QStringLiteral("Etat"));
+    EXPECT_EQ(comport(), QStringLiteral("COM1"));
+    EXPECT_TRUE(w->MSComm1->PortOpen());
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+    EXPECT_EQ(w->Led1->color(), QColor(255, 0, 0));
+    EXPECT_EQ(w->Led2->color(), QColor(128, 128, 0));
+    EXPECT_EQ(w->Led3->color(), QColor(255, 0, 0));
+    EXPECT_EQ(w->centralWidget()->size(), QSize(688, 482));
+    EXPECT_EQ(w->Scope->Image().size(), QSize(329, 263));
+    // The graticule alone: the black centre cross and nothing in a trace colour.
+    const QImage& img = w->Scope->Image();
+    EXPECT_EQ(img.pixel(display::Surface::toPixel(w->Scope->ScaleWidth() / 2), 30), display::Surface::QBColor(0));
+    int traceColoured = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            traceColoured += img.pixel(x, y) == display::Surface::QBColor(2);
+    EXPECT_EQ(traceColoured, 0);
+}
+
+TEST_F(Panel, EveryControlHasItsNameAndAnAccessibleName)
+{
+    const char* names[] = {"Scope", "CmdSave", "cmdScope", "chkScope", "CmdXY", "chkXY", "CH(1)", "CH(4)",
+                           "AC_CH(2)", "Slider2(3)", "CmdResetOffset(4)", "gainCH1", "gainCH4", "lblTime",
+                           "lblTrig", "chkRunStop", "CmdClav(10)", "CmdClav(15)", "Led1", "Led2", "Led3",
+                           "lblCH1moy", "lblCH2delta", "lblVa1", "lblVbDiff", "LblCursT1", "lblCursTdiff",
+                           "lblCursFrq", "ChkCursTemps", "ChkCursTension", "lbl_debug1", "lblOffset"};
+    for (const char* name : names) {
+        auto* widget = w->findChild<QWidget*>(QLatin1String(name));
+        ASSERT_NE(widget, nullptr) << name;
+        EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
+    }
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCH1min"))->accessibleName(), QStringLiteral("CH1 min"));
+    EXPECT_EQ(w->CmdClav(10)->text(), QStringLiteral("0"));
+    EXPECT_EQ(w->CmdClav(11)->text(), QStringLiteral("*"));
+    EXPECT_EQ(w->CmdClav(11)->x() < w->CmdClav(10)->x(), true) << "the row reads *, 0, #";
+}
+
+TEST_F(Panel, FrameSetsTheIndicators)
+{
+    FrameFields f;
+    f.gain1 = "200mV";
+    f.coupling1 = "ac";
+    f.gain2 = "   5V";
+    f.time = " 20u";
+    f.trig = "Norm B   <";
+    f.level = "80";
+    w->CH(1)->setChecked(false); // the next frame ticks it again
+    deliver(onWire(frameText(f)));
+    EXPECT_EQ(status(), QStringLiteral("Rx OK"));
+    EXPECT_EQ(w->gainCH1->text(), QStringLiteral("200mV/div"));
+    EXPECT_EQ(w->gainCH2->text(), QStringLiteral("   5V/div"));
+    EXPECT_EQ(w->lblTime->text(), QStringLiteral(" 20us/div"));
+    EXPECT_EQ(w->timeBase, QStringLiteral(" 20us"));
+    EXPECT_EQ(w->lblTrig->text(), QStringLiteral("Norm B   <128"));
+    EXPECT_TRUE(w->AC_CH(1)->isChecked());
+    EXPECT_FALSE(w->AC_CH(2)->isChecked());
+    EXPECT_EQ(w->Led3->FillColor(), 0) << "CHA ac: black";
+    EXPECT_EQ(w->Led1->FillColor(), 255) << "CHB dc: red";
+    EXPECT_TRUE(w->CH(1)->isChecked());
+    EXPECT_TRUE(w->CH(2)->isChecked());
+    EXPECT_EQ(w->rx.rxState, acquisition::Waiting);
+    EXPECT_FALSE(w->Timer1->isActive());
+    EXPECT_TRUE(w->lbl_debug1->text().startsWith(QString::fromLatin1(frameText(f).left(20))));
+}
+
+TEST_F(Panel, TimeBaseTwelveShowsChannelOneOnly)
+{
+    const struct
+    {
+        const char* time;
+        bool ch2;
+    } cases[] = {{" 12u", false}, {"120m", true}, {"12.0", false}, {"  1 ", true}};
+    for (const auto& c : cases) {
+        FrameFields f;
+        f.time = c.time;
+        w->Reception(onWire(frameText(f)));
+        EXPECT_TRUE(w->CH(1)->isChecked()) << c.time;
+        EXPECT_EQ(w->CH(2)->isChecked(), c.ch2) << c.time;
+    }
+}
+
+TEST_F(Panel, EmptyFrame)
+{
+    w->Reception("\x04\x1b");
+    EXPECT_EQ(w->gainCH1->text(), QStringLiteral("/div"));
+    EXPECT_EQ(w->lblTime->text(), QStringLiteral("s/div"));
+    EXPECT_EQ(w->timeBase, QStringLiteral("s"));
+    EXPECT_EQ(w->lblTrig->text(), QStringLiteral("0"));
+    EXPECT_TRUE(w->CH(1)->isChecked() && w->CH(2)->isChecked());
+    EXPECT_EQ(status(), QStringLiteral("Rx OK"));
+}
+
+TEST_F(Panel, MarkupFromTheWireIsShownAsText)
+{
+    FrameFields f;
+    f.gain1 = "<b>x";
+    w->Reception(onWire(frameText(f)));
+    EXPECT_EQ(w->gainCH1->textFormat(), Qt::PlainText);
+    EXPECT_EQ(w->lbl_debug1->textFormat(), Qt::PlainText);
+}
+
+TEST_F(Panel, StoppedDisplayUpdatesEverythingButThePicture)
+{
+    w->chkRunStop->setChecked(false);
+    const QImage before = w->Scope->Image().copy();
+    FrameFields f;
+    f.gain1 = "  5mV";
+    f.ch1 = ramp(0, 3);
+    w->Reception(onWire(frameText(f)));
+    EXPECT_EQ(w->gainCH1->text(), QStringLiteral("  5mV/div"));
+    EXPECT_EQ(w->dataCH1, f.ch1);
+    EXPECT_EQ(w->Scope->Image(), before);
+    w->chkRunStop->setChecked(true);
+    w->Reception(onWire(frameText(f)));
+    EXPECT_NE(w->Scope->Image(), before);
+}
+
+TEST_F(Panel, StatusTextsAndTheTimeout)
+{
+    w->Reception("\x04partial");
+    EXPECT_EQ(status(), QStringLiteral("Rx Start"));
+    EXPECT_TRUE(w->Timer1->isActive());
+    EXPECT_EQ(w->Timer1->interval(), 150);
+    w->Timer1_Timer(); // the tick, without waiting for it
+    EXPECT_EQ(status(), QStringLiteral("Rx TimeOut"));
+    EXPECT_EQ(w->rx.rxState, acquisition::Waiting);
+    EXPECT_TRUE(w->Timer1->isActive()) << "it goes on firing until the next end";
+    w->Reception(";\x1b"); // no start since the timeout: ignored
+    EXPECT_EQ(status(), QStringLiteral("Rx TimeOut"));
+    w->Reception("\x04" "abc");
+    EXPECT_EQ(status(), QStringLiteral("Rx Start"));
+    EXPECT_GT(w->Timer1->remainingTime(), 100) << "a new frame gets the full period";
+    w->Reception("d;\x1b");
+    EXPECT_EQ(status(), QStringLiteral("Rx OK"));
+    EXPECT_FALSE(w->Timer1->isActive());
+}
+
+TEST_F(Panel, RealTimeoutFires)
+{
+    w->Reception("\x04no end");
+    EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral("Rx TimeOut"); }, 2000));
+}
+
+TEST_F(Panel, FramesThroughThePortInAwkwardChunks)
+{
+    FrameFields f;
+    f.ch1 = ramp(5, 2);
+    f.gain1 = "100mV";
+    const QByteArray wire = onWire(frameText(f));
+    // Byte by byte, then split around the delimiters.
+    for (char c : wire)
+        com1.write(QByteArray(1, c));
+    ASSERT_TRUE(waitFor([&] { return status() == QStringLiteral("Rx OK"); }));
+    EXPECT_EQ(w->dataCH1, f.ch1);
+    EXPECT_EQ(w->gainCH1->text(), QStringLiteral("100mV/div"));
+}
+
+TEST_F(Panel, FailingPortShowsTheErrorAndKeepsTheTick)
+{
+    EXPECT_EQ(w->open_com(3), 1);
+    EXPECT_EQ(comport(), QStringLiteral("COM3 erreur"));
+    ASSERT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_FALSE(dialogs.warnings.first().isEmpty());
+    EXPECT_FALSE(w->MSComm1->PortOpen()) << "COM1 was closed first and stays closed";
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_EQ(w->com(n)->isChecked(), n == 3) << n;
+}
+
+TEST_F(Panel, ChoosingAnotherPort)
+{
+    w->com(2)->trigger();
+    EXPECT_EQ(comport(), QStringLiteral("COM2"));
+    EXPECT_TRUE(w->MSComm1->PortOpen());
+    EXPECT_EQ(w->MSComm1->CommPort(), 2);
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_EQ(w->com(n)->isChecked(), n == 2) << n;
+    FrameFields f;
+    f.gain1 = " 50mV";
+    com2.write(onWire(frameText(f)));
+    ASSERT_TRUE(waitFor([&] { return status() == QStringLiteral("Rx OK"); }));
+    EXPECT_EQ(w->gainCH1->text(), QStringLiteral(" 50mV/div"));
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+}
+
+TEST_F(Panel, ReselectingTheOpenPortReopensIt)
+{
+    EXPECT_EQ(w->open_com(1), 0);
+    EXPECT_TRUE(w->MSComm1->PortOpen());
+    EXPECT_EQ(comport(), QStringLiteral("COM1"));
+}
+
+TEST_F(Panel, MouseReleaseRetriesAFailedPortSilently)
+{
+    w->open_com(3);
+    dialogs.warnings.clear();
+    w->Scope_MouseUp(1, 0, 10, 10);
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+    EXPECT_EQ(comport(), QStringLiteral("COM3 erreur"));
+    qputenv("VANTOR_COM3", com2.path().toLocal8Bit()); // the device came back
+    w->Scope_MouseUp(1, 0, 10, 10);
+    EXPECT_TRUE(w->MSComm1->PortOpen());
+    EXPECT_EQ(comport(), QStringLiteral("COM3 erreur")) << "nothing is shown on a retry";
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+}
+
+TEST(PanelStartUp, AbsentComOneIsReportedAtStart)
+{
+    FakeDialogs dialogs;
+    qputenv("VANTOR_COM1", "/nonexistent/vantor-com1");
+    ui::FormPrinc w(dialogs);
+    EXPECT_EQ(w.panel(QStringLiteral("comport"))->text(), QStringLiteral("COM1 erreur"));
+    EXPECT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_TRUE(w.com(1)->isChecked());
+    EXPECT_FALSE(w.MSComm1->PortOpen());
+}
+
+TEST_F(Panel, KeypadSendsIndexPlus48)
+{
+    com1.readAvailable();
+    for (int i = 1; i <= 15; ++i)
+        QTest::mouseClick(w->CmdClav(i), Qt::LeftButton);
+    QByteArray sent;
+    waitFor([&] {
+        sent += com1.readAvailable();
+        return sent.size() >= 15;
+    });
+    QByteArray expected;
+    for (int i = 1; i <= 15; ++i)
+        expected += char(i + 48);
+    EXPECT_EQ(sent, expected) << "\"0\" sends ':', \"*\" ';', \"#\" '<', \"15\" '?'";
+    QTest::mouseClick(w->CmdClav(10), Qt::LeftButton);
+    QTest::mouseClick(w->CmdClav(10), Qt::LeftButton);
+    sent.clear();
+    waitFor([&] {
+        sent += com1.readAvailable();
+        return sent.size() >= 2;
+    });
+    EXPECT_EQ(sent, QByteArray("::"));
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+}
+
+TEST_F(Panel, KeypadWithThePortClosedWarnsInFrench)
+{
+    w->open_com(3);
+    dialogs.warnings.clear();
+    QTest::mouseClick(w->CmdClav(5), Qt::LeftButton);
+    ASSERT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_TRUE(dialogs.warnings.first().contains(QStringLiteral("COM3"))) << dialogs.warnings.first().toStdString();
+    EXPECT_TRUE(dialogs.warnings.first().startsWith(QStringLiteral("La touche"))) << dialogs.warnings.first().toStdString();
+}
+
+TEST_F(Panel, OpenMenuItemDoesNothingAndQuitCloses)
+{
+    w->show();
+    const QImage before = w->Scope->Image().copy();
+    w->Open->trigger();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->Scope->Image(), before);
+    w->Quit->trigger();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->MSComm1->PortOpen()) << "the port is released";
+}

@@ -121,6 +121,7 @@ void FormPrinc::Timer1_Timer()
 void FormPrinc::Receive_scope(const QByteArray& frame)
 {
     const acquisition::DecodedFrame d = acquisition::decodeFrame(frame);
+    ++framesDecoded;
     gain1 = QString::fromLatin1(d.gain1);
     setParamCaption(gainCH1, gain1 + QStringLiteral("/div"));
     AC_CH(1)->setChecked(d.ac1);

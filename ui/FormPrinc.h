@@ -84,6 +84,8 @@ public:
     Curseurs::Positions curseurs;
     acquisition::FrameAssembler rx;
     int Ret = 0;
+    // Frames decoded since start, for the diagnostics of tests and benchmarks.
+    quint64 framesDecoded = 0;
 
     // Controls, by their panel names.
     acquisition::SerialLink* MSComm1 = nullptr;

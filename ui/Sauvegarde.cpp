@@ -23,7 +23,7 @@ QString failure(const QString& description)
 
 int normalFileNameLength(const QFileInfo& info)
 {
-    return info.exists() && info.isFile() ? int(info.filePath().length()) : 0;
+    return info.exists() && info.isFile() ? int(info.fileName().length()) : 0;
 }
 
 // Why the existing file must not be replaced, in the platform's words; empty when it may be.

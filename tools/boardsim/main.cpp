@@ -240,7 +240,9 @@ void Simulator::writeReal(double t, bool connected)
 {
     pickUnit();
     const double rate = kBytesPerSecond;
-    const double bank = std::max<double>(double(unit_), rate * 0.004) / rate; // an idle line saves nothing
+    // An idle line saves nothing: credit is capped at the current write (+1 byte
+    // against rounding) or 4 ms worth.
+    const double bank = (std::max<double>(double(unit_), rate * 0.004) + 1) / rate;
     lineTime_ = std::max(lineTime_, t - bank);
     std::size_t avail = std::size_t((t - lineTime_) * rate);
     std::size_t n = unit_ ? (avail >= unit_ ? unit_ : 0) : std::min(avail, out_.size());

@@ -1,0 +1,101 @@
+// The program against the simulated board on a real pseudo-terminal: the demo's path.
+#include "support/Board.h"
+#include "support/FakeDialogs.h"
+#include "ui/FormPrinc.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+template <class Pred>
+bool waitFor(Pred done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+} // namespace
+
+TEST(EndToEnd, BoardAtTheLinkRateFillsThePanelAndAnswersTheKeypad)
+{
+    Board board({QStringLiteral("--rate"), QStringLiteral("real")});
+    ASSERT_FALSE(board.path().isEmpty());
+    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    ASSERT_EQ(w.panel(QStringLiteral("comport"))->text(), QStringLiteral("COM1"));
+    ASSERT_TRUE(waitFor([&] { return w.framesDecoded >= 3; }, 5000));
+    EXPECT_EQ(w.gainCH1->text(), QStringLiteral("500mV/div"));
+    EXPECT_EQ(w.gainCH2->text(), QStringLiteral("   2V/div"));
+    EXPECT_EQ(w.lblTime->text(), QStringLiteral("100ms/div"));
+    EXPECT_TRUE(w.lblTrig->text().startsWith(QStringLiteral("Auto"))) << w.lblTrig->text().toStdString();
+    EXPECT_TRUE(w.CH(1)->isChecked() && w.CH(2)->isChecked());
+    EXPECT_NE(w.lblCH1max->text(), QStringLiteral("0")) << "the sine was measured";
+
+    QTest::mouseClick(w.CmdClav(8), Qt::LeftButton); // time base slower
+    EXPECT_TRUE(waitFor([&] { return w.lblTime->text() == QStringLiteral("200ms/div"); }, 3000))
+        << w.lblTime->text().toStdString();
+    QTest::mouseClick(w.CmdClav(3), Qt::LeftButton); // channel A coupling
+    EXPECT_TRUE(waitFor([&] { return w.AC_CH(1)->isChecked(); }, 3000));
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+    board.process().terminate();
+    board.waitForExit(3000);
+    EXPECT_EQ(board.received(), QByteArray("83"));
+}
+
+namespace {
+struct Counts
+{
+    qint64 sent = -1, intact = -1, decoded = -1;
+};
+
+Counts run(QStringList faults)
+{
+    faults << QStringLiteral("--rate") << QStringLiteral("fast") << QStringLiteral("--count") << QStringLiteral("3000")
+           << QStringLiteral("--chunks") << QStringLiteral("1:4096") << QStringLiteral("--coalesce") << QStringLiteral("3")
+           << QStringLiteral("--seed") << QStringLiteral("7") << QStringLiteral("--linger") << QStringLiteral("1500");
+    Board board(faults);
+    if (board.path().isEmpty())
+        return {};
+    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    if (!w.MSComm1->PortOpen() || !waitFor([&] { return !board.running(); }, 60000))
+        return {};
+    QCoreApplication::processEvents();
+    return {board.stat(QStringLiteral("sent")), board.stat(QStringLiteral("intact")), qint64(w.framesDecoded)};
+}
+} // namespace
+
+TEST(EndToEnd, GarbageAndStrayStartsLoseNoFrame)
+{
+    const Counts c = run({QStringLiteral("--garbage"), QStringLiteral("0.2"), QStringLiteral("--stray-start"),
+                          QStringLiteral("0.1")});
+    ASSERT_EQ(c.sent, 3000);
+    EXPECT_EQ(c.intact, 3000);
+    EXPECT_EQ(c.decoded, 3000);
+}
+
+TEST(EndToEnd, LostEndsCostOnlyTheirOwnFrames)
+{
+    const Counts c = run({QStringLiteral("--garbage"), QStringLiteral("0.1"), QStringLiteral("--stray-start"),
+                          QStringLiteral("0.05"), QStringLiteral("--drop-end"), QStringLiteral("0.05")});
+    ASSERT_EQ(c.sent, 3000);
+    ASSERT_LT(c.intact, c.sent);
+    // A frame whose end was lost is abandoned at the next start, unless an end code in the
+    // garbage after it closes it first: then it counts as one frame more, never one less.
+    EXPECT_GE(c.decoded, c.intact);
+    EXPECT_LE(c.decoded, c.sent);
+}

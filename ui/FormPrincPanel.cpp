@@ -22,7 +22,9 @@ constexpr int px(int twips) { return (twips * 2 + 15) / 30; } // nearest pixel
 template <class W>
 W* place(W* widget, int left, int top, int width, int height, const QString& name, const QString& accessible)
 {
-    widget->setGeometry(px(left), px(top), px(width), px(height));
+    // Fixed sizes: a caption change then costs no layout pass.
+    widget->move(px(left), px(top));
+    widget->setFixedSize(px(width), px(height));
     widget->setObjectName(name);
     widget->setAccessibleName(accessible);
     return widget;
@@ -30,11 +32,12 @@ W* place(W* widget, int left, int top, int width, int height, const QString& nam
 
 QString indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
 
-QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, int l, int t, int w, int h)
+// accessible: what a screen reader announces for an uncaptioned frame.
+QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, int l, int t, int w, int h,
+                    const QString& accessible = {})
 {
-    auto* box = place(new QGroupBox(caption, parent), l, t, w, h, QLatin1String(name),
-                      caption.isEmpty() ? QLatin1String(name) : caption);
-    return box;
+    return place(new QGroupBox(caption, parent), l, t, w, h, QLatin1String(name),
+                 caption.isEmpty() ? accessible : caption);
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h,
@@ -81,7 +84,7 @@ QFrame* line(QWidget* parent, const char* name, int l, int t, int w)
     auto* f = place(new QFrame(parent), l, t, w, 15, QLatin1String(name), QStringLiteral("séparateur"));
     f->setFrameShape(QFrame::HLine);
     f->setFrameShadow(QFrame::Sunken);
-    f->setFixedHeight(2);
+    f->setFixedSize(px(w), 2);
     return f;
 }
 } // namespace
@@ -91,7 +94,7 @@ void FormPrinc::setParamCaption(QLabel* label, const QString& text)
     if (label->text() == text)
         return;
     label->setText(text);
-    label->resize(label->fontMetrics().horizontalAdvance(text) + 2, label->height());
+    label->setFixedSize(label->fontMetrics().horizontalAdvance(text) + 2, label->height());
 }
 
 void FormPrinc::buildPanel()
@@ -104,7 +107,7 @@ void FormPrinc::buildPanel()
     setCentralWidget(client);
 
     // Mode and save.
-    QGroupBox* f1 = groupBox(client, "Frame1", {}, 0, 0, 1815, 2055);
+    QGroupBox* f1 = groupBox(client, "Frame1", {}, 0, 0, 1815, 2055, QStringLiteral("Mode et enregistrement"));
     CmdSave = place(new QPushButton(QStringLiteral("Save Bmp"), f1), 120, 240, 1455, 495, QStringLiteral("CmdSave"),
                     QStringLiteral("Save Bmp"));
     cmdScope = place(new QPushButton(QStringLiteral("Scope f(x)"), f1), 120, 840, 1095, 495,
@@ -117,7 +120,7 @@ void FormPrinc::buildPanel()
     chkScope->setChecked(true);
 
     // The four channel columns.
-    QGroupBox* f2 = groupBox(client, "Frame2", {}, 1920, 0, 4335, 2895);
+    QGroupBox* f2 = groupBox(client, "Frame2", {}, 1920, 0, 4335, 2895, QStringLiteral("Voies"));
     constexpr int column[5] = {0, 120, 1200, 2280, 3360};
     for (int n = 1; n <= 4; ++n) {
         const int left = column[n];
@@ -152,7 +155,7 @@ void FormPrinc::buildPanel()
     heading(f2, "lblOffset", QStringLiteral("Décalages"), 2040, 2640, 855, 255);
 
     // Time base, trigger and run control.
-    QGroupBox* f3 = groupBox(client, "Frame3", {}, 6360, 0, 1335, 1695);
+    QGroupBox* f3 = groupBox(client, "Frame3", {}, 6360, 0, 1335, 1695, QStringLiteral("Base de temps et trigger"));
     heading(f3, "lblTime0", QStringLiteral("Base de temps"), 120, 120, 1095, 255, true);
     lblTime = paramLabel(f3, "lblTime", QStringLiteral("100ms/div"), 240, 360, 750, QStringLiteral("Base de temps"));
     line(f3, "Line4", 0, 600, 1320);
@@ -179,7 +182,7 @@ void FormPrinc::buildPanel()
     Scope->move(px(360), px(3120));
 
     // Keypad and coupling lamps.
-    QGroupBox* f4 = groupBox(client, "Frame4", {}, 5760, 3000, 1935, 4215);
+    QGroupBox* f4 = groupBox(client, "Frame4", {}, 5760, 3000, 1935, 4215, QStringLiteral("Clavier"));
     struct Key
     {
         int index;
@@ -270,19 +273,19 @@ void FormPrinc::buildPanel()
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(false);
     bar->setFixedHeight(px(375));
-    const auto addPanel = [bar](const QString& key, const QString& text) {
+    const auto addPanel = [bar](const QString& key, const QString& text, const QString& accessible) {
         auto* p = new QLabel(text, bar);
         p->setObjectName(key);
-        p->setAccessibleName(text);
+        p->setAccessibleName(accessible);
         p->setToolTip(text);
         p->setTextFormat(Qt::PlainText);
         p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        p->setFixedWidth(px(1440));
+        p->setFixedSize(px(1440), px(375) - 4);
         bar->addWidget(p);
         return p;
     };
-    statusPanel = addPanel(QStringLiteral("Status"), QStringLiteral("Etat"));
-    comportPanel = addPanel(QStringLiteral("comport"), QStringLiteral("COM1"));
+    statusPanel = addPanel(QStringLiteral("Status"), QStringLiteral("Etat"), QStringLiteral("État de la réception"));
+    comportPanel = addPanel(QStringLiteral("comport"), QStringLiteral("COM1"), QStringLiteral("Port série"));
 
     MSComm1 = new acquisition::SerialLink(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));

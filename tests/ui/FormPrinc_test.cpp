@@ -80,6 +80,14 @@ TEST_F(Panel, EveryControlHasItsNameAndAnAccessibleName)
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
     }
     EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCH1min"))->accessibleName(), QStringLiteral("CH1 min"));
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCursTdiff"))->accessibleName(), QStringLiteral("T2-T1"));
+    // A screen reader can name everything on the panel.
+    for (QWidget* child : w->centralWidget()->findChildren<QWidget*>()) {
+        if (child->objectName().startsWith(QLatin1String("qt_")) || child->inherits("QSliderPrivate"))
+            continue;
+        EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className() << " "
+                                                        << child->objectName().toStdString();
+    }
     EXPECT_EQ(w->CmdClav(10)->text(), QStringLiteral("0"));
     EXPECT_EQ(w->CmdClav(11)->text(), QStringLiteral("*"));
     EXPECT_EQ(w->CmdClav(11)->x() < w->CmdClav(10)->x(), true) << "the row reads *, 0, #";

@@ -69,7 +69,7 @@ public:
     }
 };
 
-// Decodes a BMP file by its headers and rows, independently of Qt's reader.
+// Decodes a 24- or 32-bit BMP file by its headers and rows, independently of Qt's reader.
 struct Bitmap
 {
     int width = 0;
@@ -84,23 +84,17 @@ std::optional<Bitmap> decodeBmp(const QByteArray& file)
     const auto u32 = [&](qsizetype at) { return u16(at) | u16(at + 2) << 16; };
     if (file.size() < 54 || !file.startsWith("BM") || u32(2) != quint32(file.size())) return std::nullopt;
     const quint32 pixelsAt = u32(10);
-    const quint32 headerSize = u32(14);
     const int width = qint32(u32(18));
     const int signedHeight = qint32(u32(22));
     const int bits = int(u16(28));
     const quint32 compression = u32(30);
-    if (headerSize < 40 || u16(26) != 1 || width <= 0 || signedHeight == 0) return std::nullopt;
     const bool bitFields = compression == 3 && bits == 32;
-    if (compression != 0 && !bitFields) return std::nullopt;
-
-    std::vector<QRgb> palette;
-    if (bits <= 8) {
-        const quint32 used = u32(46) != 0 ? u32(46) : 1u << bits;
-        for (quint32 i = 0; i < used; ++i) {
-            const qsizetype entry = 14 + headerSize + 4 * i;
-            palette.push_back(qRgb(int(byte(entry + 2)), int(byte(entry + 1)), int(byte(entry))));
-        }
-    }
+    if (u32(14) < 40 || u16(26) != 1 || width <= 0 || signedHeight == 0 || (bits != 24 && bits != 32) ||
+        (compression != 0 && !bitFields))
+        return std::nullopt;
+    const quint32 red = bitFields ? u32(54) : 0xff0000;
+    const quint32 green = bitFields ? u32(58) : 0xff00;
+    const quint32 blue = bitFields ? u32(62) : 0xff;
     const auto channel = [](quint32 value, quint32 mask) {
         if (mask == 0) return 0;
         int shift = 0;
@@ -116,38 +110,11 @@ std::optional<Bitmap> decodeBmp(const QByteArray& file)
     if (qsizetype(pixelsAt) + stride * bitmap.height > file.size()) return std::nullopt;
     for (int y = 0; y < bitmap.height; ++y) {
         // Rows are stored bottom-up unless the height is negative.
-        const int storedRow = signedHeight > 0 ? bitmap.height - 1 - y : y;
-        const qsizetype row = pixelsAt + stride * storedRow;
+        const qsizetype row = pixelsAt + stride * (signedHeight > 0 ? bitmap.height - 1 - y : y);
         for (int x = 0; x < width; ++x) {
-            switch (bits) {
-            case 1:
-            case 4:
-            case 8: {
-                const qsizetype bitOffset = qsizetype(x) * bits;
-                const quint32 packed = byte(row + bitOffset / 8);
-                const quint32 index = packed >> (8 - bits - bitOffset % 8) & ((1u << bits) - 1);
-                if (index >= palette.size()) return std::nullopt;
-                bitmap.pixels.push_back(palette[index]);
-                break;
-            }
-            case 24: {
-                const qsizetype at = row + 3 * x;
-                bitmap.pixels.push_back(qRgb(int(byte(at + 2)), int(byte(at + 1)), int(byte(at))));
-                break;
-            }
-            case 32: {
-                const quint32 value = u32(row + 4 * x);
-                if (bitFields)
-                    bitmap.pixels.push_back(
-                        qRgb(channel(value, u32(54)), channel(value, u32(58)), channel(value, u32(62))));
-                else
-                    bitmap.pixels.push_back(
-                        qRgb(channel(value, 0xff0000), channel(value, 0xff00), channel(value, 0xff)));
-                break;
-            }
-            default:
-                return std::nullopt;
-            }
+            const qsizetype at = row + qsizetype(x) * bits / 8;
+            const quint32 value = bits == 24 ? byte(at) | byte(at + 1) << 8 | byte(at + 2) << 16 : u32(at);
+            bitmap.pixels.push_back(qRgb(channel(value, red), channel(value, green), channel(value, blue)));
         }
     }
     return bitmap;

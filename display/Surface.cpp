@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -22,7 +23,8 @@ constexpr int kDashPeriod = 9;
 } // namespace
 
 Surface::Surface(QSize innerSize, QWidget* parent)
-    : QFrame(parent), picture_(innerSize, QImage::Format_RGB32)
+    : QFrame(parent), picture_(innerSize, QImage::Format_RGB32), stride_(picture_.bytesPerLine() / 4),
+      width_(picture_.width()), height_(picture_.height())
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
@@ -59,21 +61,27 @@ void Surface::Cls()
     touched();
 }
 
-inline void Surface::plot(int x, int y)
+inline void Surface::plot(QRgb* bits, int x, int y)
 {
     const bool on = drawStyle_ == Solid || dashPhase_ < kDashOn;
     if (++dashPhase_ == kDashPeriod)
         dashPhase_ = 0;
-    if (!on || unsigned(x) >= unsigned(picture_.width()) || unsigned(y) >= unsigned(picture_.height()))
+    if (!on || unsigned(x) >= unsigned(width_) || unsigned(y) >= unsigned(height_))
         return;
-    auto* pixel = reinterpret_cast<QRgb*>(picture_.scanLine(y)) + x;
+    QRgb* pixel = bits + qsizetype(y) * stride_ + x;
     *pixel = drawMode_ == Invert ? (*pixel ^ 0x00FFFFFFu) : pen_;
+}
+
+// The picture's pixels, detached from any copy someone may hold, once per operation.
+inline QRgb* Surface::pixels()
+{
+    return reinterpret_cast<QRgb*>(picture_.bits());
 }
 
 void Surface::PSet(float x, float y)
 {
     dashPhase_ = 0;
-    plot(toPixel(x), toPixel(y));
+    plot(pixels(), toPixel(x), toPixel(y));
     currentX_ = x;
     currentY_ = y;
     touched();
@@ -87,6 +95,29 @@ void Surface::Line(float x, float y)
     const int x1 = toPixel(x), y1 = toPixel(y);
     currentX_ = x;
     currentY_ = y;
+    touched();
+    QRgb* const bits = pixels();
+    if (drawStyle_ == Solid && drawMode_ == CopyPen && (x0 == x1 || y0 == y1)) {
+        // The graticule's straight lines: clip once, then fill.
+        if (y0 == y1 && x0 != x1) {
+            if (unsigned(y0) >= unsigned(height_))
+                return;
+            int from = x0 < x1 ? x0 + 1 : x1, to = x0 < x1 ? x1 : x0 - 1;
+            from = std::max(from, 0);
+            to = std::min(to, width_ - 1);
+            if (from <= to)
+                std::fill(bits + qsizetype(y0) * stride_ + from, bits + qsizetype(y0) * stride_ + to + 1, pen_);
+        } else if (x0 == x1 && y0 != y1) {
+            if (unsigned(x0) >= unsigned(width_))
+                return;
+            int from = y0 < y1 ? y0 + 1 : y1, to = y0 < y1 ? y1 : y0 - 1;
+            from = std::max(from, 0);
+            to = std::min(to, height_ - 1);
+            for (int yy = from; yy <= to; ++yy)
+                bits[qsizetype(yy) * stride_ + x0] = pen_;
+        }
+        return;
+    }
     const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
     const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
     int err = dx + dy;
@@ -100,9 +131,8 @@ void Surface::Line(float x, float y)
             err += dx;
             y0 += sy;
         }
-        plot(x0, y0);
+        plot(bits, x0, y0);
     }
-    touched();
 }
 
 void Surface::Print(const QString& text)

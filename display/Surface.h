@@ -67,11 +67,15 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void plot(int x, int y);
+    void plot(QRgb* bits, int x, int y);
+    QRgb* pixels();
     void touched();
     void mouseArgs(const QMouseEvent* event, int& shift, float& x, float& y) const;
 
     QImage picture_;
+    qsizetype stride_; // pixels per row
+    int width_;
+    int height_;
     QRgb background_;
     QRgb pen_;
     QFont textFont_;

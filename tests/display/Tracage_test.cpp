@@ -222,3 +222,25 @@ TEST_F(Screen, CursorModesZeroAndOthers)
     EXPECT_EQ(redraws, 2);
     EXPECT_EQ(scope.Image().pixel(2, 40), blank.pixel(2, 40) ^ 0x00FFFFFF) << "XY: lines after the redraw";
 }
+
+// Lines wholly or partly outside the picture are clipped pixel by pixel, never wrapped.
+TEST_F(Screen, LinesOutsideThePictureAreClipped)
+{
+    scope.Cls();
+    const QImage blank = scope.Image().copy();
+    scope.setForeColor(4);
+    const float W = scope.ScaleWidth(), H = scope.ScaleHeight();
+    const float outside[][4] = {{-900, 100, -15, 100},   {W + 15, 100, W + 900, 100}, {100, -900, 100, -15},
+                                {100, H + 15, 100, H + 900}, {-5000, -5000, -15, -15}, {W + 30, H + 30, W + 300, H + 700}};
+    for (const auto& l : outside) {
+        scope.PSet(l[0], l[1]);
+        scope.Line(l[2], l[3]);
+    }
+    EXPECT_EQ(scope.Image(), blank);
+    scope.PSet(-3000, 1500);
+    scope.Line(W + 3000, 1500);
+    int red = 0;
+    for (int x = 0; x < scope.Image().width(); ++x)
+        red += at(x, Surface::toPixel(1500)) == Surface::QBColor(4);
+    EXPECT_EQ(red, scope.Image().width()) << "the visible part of a line across the screen";
+}

@@ -1,0 +1,165 @@
+// Benchmarks of every path a frame or a drag takes, on the offscreen platform.
+#include "acquisition/FrameAssembler.h"
+#include "support/FakeDialogs.h"
+#include "support/Frames.h"
+#include "ui/Application.h"
+#include "ui/FormPrinc.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QRandomGenerator>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <memory>
+
+using namespace testing_support;
+
+namespace {
+
+// A window on no port (nothing else may feed it), with realistic board frames at hand.
+struct Bench
+{
+    FakeDialogs dialogs;
+    std::unique_ptr<ui::FormPrinc> w;
+    QByteArray frames[2];
+
+    Bench()
+    {
+        qputenv("VANTOR_COM1", "/nonexistent/vantor-bench");
+        w = std::make_unique<ui::FormPrinc>(dialogs);
+        for (int k = 0; k < 2; ++k) {
+            FrameFields f;
+            for (int i = 0; i < kSampleCount; ++i) {
+                f.ch1[i] = std::uint8_t(128 + 100 * std::sin(i / 6.0 + k));
+                f.ch2[i] = std::uint8_t(i % 20 < 10 ? 60 + k : 190);
+            }
+            frames[k] = onWire(frameText(f));
+        }
+        w->Reception(frames[0]);
+    }
+};
+
+Bench& bench()
+{
+    static Bench b;
+    return b;
+}
+
+void BM_ReceiveNoRedraw(benchmark::State& state)
+{
+    Bench& b = bench();
+    b.w->chkRunStop->setChecked(false);
+    int k = 0;
+    for (auto _ : state)
+        b.w->Reception(b.frames[k ^= 1]);
+    b.w->chkRunStop->setChecked(true);
+}
+BENCHMARK(BM_ReceiveNoRedraw);
+
+void BM_ReceiveWithRedraw(benchmark::State& state)
+{
+    Bench& b = bench();
+    int k = 0;
+    for (auto _ : state)
+        b.w->Reception(b.frames[k ^= 1]);
+}
+BENCHMARK(BM_ReceiveWithRedraw);
+
+struct NullSink final : acquisition::FrameAssembler::Sink
+{
+    qint64 frames = 0;
+    void rxStart() override {}
+    void rxStop() override {}
+    void rxOverflow() override {}
+    void bufferShown(const QByteArray&) override {}
+    void frame(const QByteArray& f) override { frames += f.size() > 0; }
+};
+
+void BM_Framing(benchmark::State& state)
+{
+    QByteArray stream;
+    for (int i = 0; i < 20000; ++i)
+        stream += bench().frames[i & 1];
+    std::vector<qsizetype> cuts;
+    QRandomGenerator random(42);
+    for (qsizetype at = 0; at < stream.size(); at += 1 + random.bounded(4096))
+        cuts.push_back(at);
+    cuts.push_back(stream.size());
+    acquisition::FrameAssembler rx;
+    NullSink sink;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i + 1 < cuts.size(); ++i)
+            rx.Reception(QByteArrayView(stream).sliced(cuts[i], cuts[i + 1] - cuts[i]), sink);
+    }
+    benchmark::DoNotOptimize(sink.frames);
+    state.SetBytesProcessed(qint64(state.iterations()) * stream.size());
+}
+BENCHMARK(BM_Framing)->Unit(benchmark::kMillisecond);
+
+void fourChannelsAndCursors(ui::FormPrinc& w)
+{
+    for (int n = 1; n <= 4; ++n)
+        w.CH(n)->setChecked(true);
+    w.ChkCursTemps->setChecked(true);
+    w.ChkCursTension->setChecked(true);
+    w.curseurs = {1000, 3000, 900, 2900};
+}
+
+void BM_DrawGraphTimeDomain(benchmark::State& state)
+{
+    Bench& b = bench();
+    fourChannelsAndCursors(*b.w);
+    b.w->cmdScope_Click();
+    for (auto _ : state)
+        b.w->DrawGraph();
+}
+BENCHMARK(BM_DrawGraphTimeDomain);
+
+void BM_DrawGraphXY(benchmark::State& state)
+{
+    Bench& b = bench();
+    b.w->CmdXY_Click();
+    for (auto _ : state)
+        b.w->DrawGraph();
+    b.w->cmdScope_Click();
+}
+BENCHMARK(BM_DrawGraphXY);
+
+void BM_DragMove(benchmark::State& state)
+{
+    Bench& b = bench();
+    fourChannelsAndCursors(*b.w);
+    float x = 0;
+    for (auto _ : state) {
+        x = x > 4900 ? 0 : x + 37;
+        b.w->Scope_MouseMove(1, 0, x, 1000);
+    }
+}
+BENCHMARK(BM_DragMove);
+
+void BM_DragPress(benchmark::State& state)
+{
+    Bench& b = bench();
+    fourChannelsAndCursors(*b.w);
+    float y = 0;
+    for (auto _ : state) {
+        y = y > 3900 ? 0 : y + 29;
+        b.w->Scope_MouseDown(2, 1, 1000, y);
+    }
+}
+BENCHMARK(BM_DragPress);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    ui::setUpApplication(app);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    bench().w.reset();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,190 @@
+// End-to-end measurements against the simulated board on a pseudo-terminal.
+//   vantor_e2e_bench fast N     the window, the board as fast as the pty goes: frames per second
+//   vantor_e2e_bench real S     the real program at the link rate for S seconds: CPU share, memory
+//   vantor_e2e_bench startup    process start to the first shown window, and memory then
+// Prints "name value unit" lines.
+#include "support/Board.h"
+#include "support/FakeDialogs.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/FormPrinc.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QThread>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace testing_support;
+
+namespace {
+
+double residentMiB(const QString& pid = QStringLiteral("self"))
+{
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
+// User plus system CPU seconds of a process.
+double cpuSeconds(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray s = f.readAll();
+    const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
+}
+
+void print(const char* name, double value, const char* unit)
+{
+    std::printf("%s %.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+template <class Pred>
+bool waitFor(Pred done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+int fast(int frames)
+{
+    Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"), QString::number(frames),
+                 QStringLiteral("--linger"), QStringLiteral("500")});
+    if (board.path().isEmpty())
+        return 1;
+    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    w.show();
+    QElapsedTimer t;
+    waitFor([&] { return w.framesDecoded > 0; }, 5000);
+    t.start();
+    const quint64 first = w.framesDecoded;
+    waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 120000);
+    const double seconds = t.nsecsElapsed() / 1e9;
+    waitFor([&] { return !board.running(); }, 5000);
+    print("fast_frames_per_second", double(w.framesDecoded - first) / seconds, "frames/s");
+    print("fast_frames_sent", double(board.stat(QStringLiteral("sent"))), "frames");
+    print("fast_frames_decoded", double(w.framesDecoded), "frames");
+    return 0;
+}
+
+int real(int seconds)
+{
+    Board board({QStringLiteral("--rate"), QStringLiteral("real")});
+    if (board.path().isEmpty())
+        return 1;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VANTOR_COM1"), board.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(VANTOR_PROGRAM), {});
+    if (!program.waitForStarted(5000))
+        return 1;
+    const QString pid = QString::number(program.processId());
+    QThread::sleep(2); // start-up and the first frames
+    const double rssStart = residentMiB(pid);
+    const double cpuStart = cpuSeconds(program.processId());
+    QElapsedTimer t;
+    t.start();
+    QThread::sleep(unsigned(seconds));
+    const double cpuEnd = cpuSeconds(program.processId());
+    const double wall = t.nsecsElapsed() / 1e9;
+    const double rssEnd = residentMiB(pid);
+    program.terminate();
+    program.waitForFinished(5000);
+    print("real_cpu_share_of_one_core", 100.0 * (cpuEnd - cpuStart) / wall, "%");
+    print("real_rss_start", rssStart, "MiB");
+    print("real_rss_end", rssEnd, "MiB");
+    print("real_rss_growth", rssEnd - rssStart, "MiB");
+    return 0;
+}
+
+// The child: what main() does, then report once the window has been painted.
+class FirstPaint : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint && !done) {
+            done = true;
+            QMetaObject::invokeMethod(qApp, [] {
+                std::printf("shown %.3f\n", residentMiB());
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+    bool done = false;
+};
+
+int startupChild(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ui::setUpApplication(app);
+    FakeDialogs dialogs; // no box may wait for a person if COM1 is absent
+    ui::FormPrinc window(dialogs);
+    FirstPaint watcher;
+    window.installEventFilter(&watcher);
+    window.show();
+    return app.exec();
+}
+
+int startup(const char* self)
+{
+    QElapsedTimer t;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    t.start();
+    child.start(QString::fromLocal8Bit(self), {QStringLiteral("startup-child")});
+    if (!child.waitForReadyRead(10000))
+        return 1;
+    const double ms = t.nsecsElapsed() / 1e6;
+    const QList<QByteArray> words = child.readLine().trimmed().split(' ');
+    child.waitForFinished(5000);
+    print("startup_to_shown_window", ms, "ms");
+    print("startup_rss", words.value(1).toDouble(), "MiB");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("fast");
+    if (mode == "startup-child")
+        return startupChild(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    ui::setUpApplication(app);
+    const int n = argc > 2 ? std::atoi(argv[2]) : 0;
+    if (mode == "fast")
+        return fast(n > 0 ? n : 20000);
+    if (mode == "real")
+        return real(n > 0 ? n : 30);
+    if (mode == "startup")
+        return startup(argv[0]);
+    std::fprintf(stderr, "usage: vantor_e2e_bench fast [N] | real [SECONDS] | startup\n");
+    return 2;
+}

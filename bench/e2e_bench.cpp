@@ -1,6 +1,7 @@
 // End-to-end measurements against the simulated board on a pseudo-terminal.
 //   vantor_e2e_bench fast N     the window, the board as fast as the pty goes: frames per second
-//   vantor_e2e_bench real S     the real program at the link rate for S seconds: CPU share, memory
+//   vantor_e2e_bench real S [MS] the real program at the link rate for S seconds, the board
+//                               writing every MS ms (2): CPU share, memory
 //   vantor_e2e_bench startup    process start to the first shown window, and memory then
 // Prints "name value unit" lines.
 #include "support/Board.h"
@@ -32,9 +33,16 @@ double residentMiB(const QString& pid = QStringLiteral("self"))
     return -1;
 }
 
-// User plus system CPU seconds of a process.
+// CPU seconds of a process: the scheduler's nanosecond count where there is one, else
+// user plus system ticks.
 double cpuSeconds(qint64 pid)
 {
+    QFile sched(QStringLiteral("/proc/%1/schedstat").arg(pid));
+    if (sched.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> fields = sched.readAll().split(' ');
+        if (!fields.isEmpty() && fields[0].toLongLong() > 0)
+            return fields[0].toDouble() / 1e9;
+    }
     QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
@@ -85,9 +93,9 @@ int fast(int frames)
     return 0;
 }
 
-int real(int seconds)
+int real(int seconds, int sliceMs)
 {
-    Board board({QStringLiteral("--rate"), QStringLiteral("real")});
+    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"), QString::number(sliceMs)});
     if (board.path().isEmpty())
         return 1;
     QProcess program;
@@ -182,9 +190,9 @@ int main(int argc, char** argv)
     if (mode == "fast")
         return fast(n > 0 ? n : 20000);
     if (mode == "real")
-        return real(n > 0 ? n : 30);
+        return real(n > 0 ? n : 30, argc > 3 ? std::max(1, std::atoi(argv[3])) : 2);
     if (mode == "startup")
         return startup(argv[0]);
-    std::fprintf(stderr, "usage: vantor_e2e_bench fast [N] | real [SECONDS] | startup\n");
+    std::fprintf(stderr, "usage: vantor_e2e_bench fast [N] | real [SECONDS [SLICE_MS]] | startup\n");
     return 2;
 }

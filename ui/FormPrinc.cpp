@@ -4,6 +4,7 @@
 #include "measure/Format.h"
 #include "measure/Readouts.h"
 #include "ui/Artwork.h"
+#include "ui/DebugLabel.h"
 #include "ui/Dialogs.h"
 #include "ui/FormAbout.h"
 #include "ui/Led.h"
@@ -103,10 +104,15 @@ void FormPrinc::rxStart()
 void FormPrinc::rxStop()
 {
     setStatus(QStringLiteral("Rx Stop"));
+    lbl_debug1->flush(); // the whole frame, as it came
     Timer1->stop();
 }
 
-void FormPrinc::rxOverflow() { setStatus(QStringLiteral("Rx TimeOut")); }
+void FormPrinc::rxOverflow()
+{
+    setStatus(QStringLiteral("Rx TimeOut"));
+    lbl_debug1->flush();
+}
 
 void FormPrinc::bufferShown(const QByteArray& buffer) { lbl_debug1->setText(QString::fromLatin1(buffer)); }
 
@@ -116,6 +122,7 @@ void FormPrinc::Timer1_Timer()
 {
     rx.timeout();
     setStatus(QStringLiteral("Rx TimeOut"));
+    lbl_debug1->flush();
 }
 
 void FormPrinc::Receive_scope(const QByteArray& frame)

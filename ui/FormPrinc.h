@@ -26,6 +26,7 @@ class FormAbout;
 
 namespace ui {
 
+class DebugLabel;
 class Dialogs;
 class Led;
 
@@ -91,7 +92,7 @@ public:
     acquisition::SerialLink* MSComm1 = nullptr;
     QTimer* Timer1 = nullptr;
     display::Surface* Scope = nullptr;
-    QLabel* lbl_debug1 = nullptr;
+    DebugLabel* lbl_debug1 = nullptr;
     QLabel* statusPanel = nullptr;  // key "Status"
     QLabel* comportPanel = nullptr; // key "comport"
     QCheckBox* ChkCursTension = nullptr;

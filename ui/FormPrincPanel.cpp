@@ -1,6 +1,7 @@
 // The front panel's controls at their fixed places. Positions are in twips, as the panel
 // was designed, and converted at 15 twips per pixel.
 #include "ui/FormPrinc.h"
+#include "ui/DebugLabel.h"
 #include "ui/Led.h"
 
 #include <QAction>
@@ -171,9 +172,10 @@ void FormPrinc::buildPanel()
         setParamCaption(p, text);
     }
 
-    lbl_debug1 = label(client, "lbl_debug1", QStringLiteral("Labeldebug1"), 8400, 0, 1935, 1935,
-                       Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Trame reçue"));
-    lbl_debug1->setWordWrap(true);
+    lbl_debug1 = place(new DebugLabel(QStringLiteral("Labeldebug1"), client), 8400, 0, 1935, 1935,
+                       QStringLiteral("lbl_debug1"), QStringLiteral("Trame reçue"));
+    // Its lower rows lie under the frame "Tension".
+    lbl_debug1->setVisibleHeight(px(1800));
 
     // The screen.
     Scope = new display::Surface(QSize(329, 263), client);
@@ -280,6 +282,7 @@ void FormPrinc::buildPanel()
         p->setToolTip(text);
         p->setTextFormat(Qt::PlainText);
         p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        p->setAutoFillBackground(true); // opaque: a new text repaints the panel alone
         p->setFixedSize(px(1440), px(375) - 4);
         bar->addWidget(p);
         return p;

@@ -1,6 +1,7 @@
 // The front panel: its start state, frames arriving through the real port, port management.
 #include "support/Frames.h"
 #include "support/Window.h"
+#include "ui/DebugLabel.h"
 #include "ui/Led.h"
 
 #include <QAction>
@@ -154,7 +155,6 @@ TEST_F(Panel, MarkupFromTheWireIsShownAsText)
     f.gain1 = "<b>x";
     w->Reception(onWire(frameText(f)));
     EXPECT_EQ(w->gainCH1->textFormat(), Qt::PlainText);
-    EXPECT_EQ(w->lbl_debug1->textFormat(), Qt::PlainText);
 }
 
 TEST_F(Panel, StoppedDisplayUpdatesEverythingButThePicture)

@@ -141,8 +141,8 @@ Record acquire(const BoardState& s, double t0, Rng& rng, double noiseCodes)
     Record r;
     const double dt = sampleInterval(s);
     const bool sampleB = channelBSampled(s);
-    for (int i = 0; i < kSamples; ++i) {
-        double t = t0 + i * dt;
+    for (std::size_t i = 0; i < kSamples; ++i) {
+        double t = t0 + double(i) * dt;
         r.a[i] = toCode(channelCode(s.a, t) + noise());
         r.b[i] = sampleB ? toCode(channelCode(s.b, t) + noise()) : 0x80;
     }

@@ -15,7 +15,7 @@ constexpr KeyHelp kKeys[] = {
     {'6', "6", "channel B coupling AC/DC"},
     {'7', "7", "time base faster (less time per division)"},
     {'8', "8", "time base slower (more time per division)"},
-    {'9', "9", "trigger mode Auto -> Normal -> Single -> Auto (Single re-arms)"},
+    {'9', "9", "trigger mode Auto -> Normal -> Single -> Auto (entering Single arms it)"},
     {':', "0", "trigger source A/B"},
     {';', "*", "trigger level down by 8"},
     {'<', "#", "trigger level up by 8"},

@@ -105,6 +105,8 @@ private:
     bool noEndStarted_ = false;
     bool producing_ = true;
     bool hangupPending_ = false; // close the pty when the queue has drained
+    double drainStart_ = -1;     // when the queue emptied before the hang-up
+    bool wasConnected_ = false;
     bool hungUpOnce_ = false;
     bool unplugged_ = false;     // between a hang-up and the reappearance
     double reappearAt_ = 0;
@@ -274,6 +276,7 @@ void Simulator::writeFast()
 void Simulator::hangup(double t)
 {
     hangupPending_ = false;
+    drainStart_ = -1;
     if (!o_.link.empty())
         removeLink(o_.link, pty_.slavePath());
     pty_.close();
@@ -295,7 +298,9 @@ void Simulator::wait(double t, bool connected)
     else if (unplugged_)
         until = std::min(until, reappearAt_);
     else if (!out_.empty())
-        until = o_.fast ? t + (connected ? 0.1 : 0.01) : t + 0.002;
+        until = o_.fast ? t + (connected ? 0.1 : 0.01) : t + o_.sliceMs / 1000.0;
+    else if (hangupPending_)
+        until = t + 0.005; // draining before the hang-up
     else if (producing_)
         until = std::min(until, nextProduceAt_);
     int ms = int(std::ceil(std::max(0.0, until - t) * 1000));
@@ -346,6 +351,9 @@ int Simulator::run()
         }
         double t = now();
         bool connected = pty_.isOpen() && pty_.peerConnected();
+        if (wasConnected_ && !connected && pty_.isOpen())
+            pty_.discardUnread();
+        wasConnected_ = connected;
         if (lingerUntil_ >= 0) {
             if (t >= lingerUntil_)
                 break;
@@ -365,8 +373,14 @@ int Simulator::run()
                 else if (connected)
                     writeFast();
             }
-            if (out_.empty() && hangupPending_)
-                hangup(t);
+            if (out_.empty() && hangupPending_) {
+                // Let the peer read what is on the wire before the unplug.
+                if (drainStart_ < 0)
+                    drainStart_ = t;
+                int unread = t >= drainStart_ + 0.01 ? pty_.unreadBytes() : 1;
+                if (!connected || unread == 0 || t >= drainStart_ + (unread < 0 ? 0.2 : 1.0))
+                    hangup(t);
+            }
             else if (out_.empty() && !producing_)
                 lingerUntil_ = t + o_.lingerMs / 1000.0;
         }

@@ -57,18 +57,20 @@ Options:
                        (removed at exit and while unplugged by --hangup-after)
   --rate real|fast     real (default): pace the output to 115200 bit/s 8N1
                        (11520 bytes/s, a 391-byte frame every ~34 ms), written in
-                       2 ms slices; bytes due while nobody has the slave open,
+                       slices of --slice-ms; bytes due while nobody has the slave open,
                        or that the pty refuses, are lost like on a wire.
                        fast: as fast as the pty accepts; waits while nobody has
                        the slave open or its buffer is full
   --count N            stop after N frames, keep the pty open for --linger, exit 0
+  --slice-ms MS        real rate: write what is due every MS ms (2, like a UART;
+                       16 is a USB adapter's usual latency timer)
   --linger MS          time to keep the pty open after the last byte (1000)
   --seed N             seed of all pseudo-random choices (1)
   --log-rx FILE        append every byte received from the PC to FILE, raw
   --stats-file FILE    also write the counter line to FILE at exit
-  --wave-a W, --wave-b W   start waveform: sine, square, triangle, sawtooth, noise
-                       (defaults: A sine, B square)
-  --freq-a HZ, --freq-b HZ signal frequencies (defaults 2 and 5)
+  --wave-a W           start waveform of channel A (sine), --wave-b W of B
+                       (square); W: sine, square, triangle, sawtooth, noise
+  --freq-a HZ          frequency of channel A (2), --freq-b HZ of B (5)
   --noise CODES        peak of the added noise in converter codes (1.5; 0 = none)
   --help               this text
 
@@ -99,7 +101,8 @@ Frame: code 4, 388 characters of text, ';', code 27. Start state: A 500mV dc,
 B 2V dc, 100 ms/div, trigger Auto on A rising at level 0x80. Trigger text at
 positions 377-386: mode (Auto, Normal, Single), source (A, B), edge (> rising,
 < falling), e.g. "Auto   A >". Normal sends nothing while untriggered; Single
-sends one triggered frame, then nothing until re-armed with key '9'.
+sends one triggered frame, then nothing until Single is entered again. Gains,
+time bases and the level stop at their ends (level 0..255).
 
 Counters, on stderr at exit and on SIGUSR1:
   boardsim: sent=<frames> intact=<frames with end code> bytes=<written> rx=<received>
@@ -124,6 +127,7 @@ ParseResult parseOptions(int argc, char** argv, Options& o, std::string& err)
         {"--rate", [&](const std::string& v) { o.fast = v == "fast"; return v == "fast" || v == "real"; }},
         {"--count", optU64(o.count)},
         {"--linger", [&](const std::string& v) { return toInt(v, o.lingerMs, 0, 86400000); }},
+        {"--slice-ms", [&](const std::string& v) { return toInt(v, o.sliceMs, 1, 1000); }},
         {"--seed", [&](const std::string& v) { return toU64(v, o.seed); }},
         {"--link", [&](const std::string& v) { o.link = v; return !v.empty(); }},
         {"--log-rx", [&](const std::string& v) { o.logRx = v; return !v.empty(); }},

@@ -13,6 +13,7 @@ struct Options {
     bool fast = false;              // --rate fast (default real)
     std::optional<std::uint64_t> count; // --count N
     int lingerMs = 1000;            // --linger MS
+    int sliceMs = 2;                // --slice-ms MS: real-rate delivery period
     std::uint64_t seed = 1;         // --seed N
     std::string link;               // --link PATH
     std::string logRx;              // --log-rx FILE

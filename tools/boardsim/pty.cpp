@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -73,6 +74,29 @@ bool Pty::peerConnected() const
         return false;
     pollfd p{fd_, 0, 0};
     return poll(&p, 1, 0) == 0 || !(p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
+int Pty::unreadBytes() const
+{
+    // The master cannot tell; a second descriptor on the slave can, without
+    // disturbing the peer's.
+    int s = fd_ < 0 ? -1 : ::open(slave_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (s < 0)
+        return -1;
+    int n = -1;
+    if (ioctl(s, FIONREAD, &n) != 0)
+        n = -1;
+    ::close(s);
+    return n;
+}
+
+void Pty::discardUnread() const
+{
+    int s = fd_ < 0 ? -1 : ::open(slave_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (s >= 0) {
+        tcflush(s, TCIFLUSH);
+        ::close(s);
+    }
 }
 
 bool pointLink(const std::string& link, const std::string& target, std::string& err)

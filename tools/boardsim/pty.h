@@ -25,6 +25,12 @@ public:
     // True while some process has the slave side open (the master reports no
     // hang-up).
     bool peerConnected() const;
+    // Bytes written but not yet read by the peer (-1 if it cannot be told).
+    // Closing the master discards them, so a hang-up waits for this to be 0.
+    int unreadBytes() const;
+    // Drops what the last peer left unread, so that the next one does not get
+    // stale bytes (a real port opened later never sees them).
+    void discardUnread() const;
 
 private:
     int fd_ = -1;

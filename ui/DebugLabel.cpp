@@ -1,0 +1,153 @@
+#include "ui/DebugLabel.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <cstring>
+
+namespace ui {
+
+DebugLabel::DebugLabel(const QString& text, QWidget* parent) : QWidget(parent), text_(text)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    restyle();
+}
+
+void DebugLabel::restyle()
+{
+    const QFontMetrics metrics(font());
+    lineHeight_ = std::max(1, metrics.lineSpacing());
+    ascent_ = metrics.ascent();
+    latin1Made_.fill(false);
+    canvas_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    canvas_.fill(palette().color(QPalette::Window));
+    lines_ = breakLines(text_);
+    redrawLines(0, int(lines_.size()) - 1);
+    update();
+}
+
+void DebugLabel::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        restyle();
+    QWidget::changeEvent(event);
+}
+
+void DebugLabel::resizeEvent(QResizeEvent*) { restyle(); }
+
+const QImage& DebugLabel::glyph(QChar c)
+{
+    const bool latin1 = c.unicode() < 256;
+    if (latin1 && latin1Made_[c.unicode()])
+        return latin1Glyphs_[c.unicode()];
+    QImage& g = latin1 ? latin1Glyphs_[c.unicode()] : otherGlyph_;
+    // Characters without a width (control codes) get an empty picture, made once too.
+    const int w = std::max(0, fontMetrics().horizontalAdvance(c));
+    g = QImage(w, lineHeight_, QImage::Format_RGB32);
+    if (w > 0) {
+        g.fill(palette().color(QPalette::Window));
+        QPainter p(&g);
+        p.setFont(font());
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(0, ascent_, QString(c));
+    }
+    if (latin1)
+        latin1Made_[c.unicode()] = true;
+    return g;
+}
+
+int DebugLabel::rows() const { return std::max(1, (visibleHeight_ > 0 ? visibleHeight_ : height()) / lineHeight_); }
+
+void DebugLabel::setVisibleHeight(int pixels)
+{
+    visibleHeight_ = pixels;
+    restyle();
+}
+
+QList<qsizetype> DebugLabel::breakLines(const QString& text)
+{
+    QList<qsizetype> starts{0};
+    const int maxRows = rows();
+    int x = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int a = glyph(text[i]).width();
+        if (x + a > width() && x > 0) {
+            starts.push_back(i);
+            if (starts.size() > maxRows)
+                return starts;
+            x = 0;
+        }
+        x += a;
+    }
+    starts.push_back(text.size());
+    return starts;
+}
+
+// Lines first..last-1 of the text, and blank rows down to line `last`.
+void DebugLabel::redrawLines(int first, int last)
+{
+    const QRgb background = palette().color(QPalette::Window).rgb();
+    for (int line = first; line < last; ++line) {
+        const int top = line * lineHeight_;
+        if (top + lineHeight_ > canvas_.height())
+            break;
+        for (int y = 0; y < lineHeight_; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(canvas_.scanLine(top + y));
+            std::fill(row, row + canvas_.width(), background);
+        }
+        if (line + 1 >= lines_.size())
+            continue;
+        int x = 0;
+        for (qsizetype i = lines_[line]; i < lines_[line + 1]; ++i) {
+            const QImage& g = glyph(text_[i]);
+            const int w = std::min(g.width(), canvas_.width() - x);
+            for (int y = 0; y < lineHeight_ && w > 0; ++y)
+                std::memcpy(canvas_.scanLine(top + y) + 4 * x, g.constScanLine(y), size_t(w) * 4);
+            x += g.width();
+        }
+    }
+}
+
+void DebugLabel::setText(const QString& text)
+{
+    if (text == text_)
+        return;
+    QList<qsizetype> lines = breakLines(text);
+    // Lines end where the characters before them say: the first line that differs is the
+    // one holding the first changed character, and everything below it may have moved.
+    const qsizetype oldEnd = lines_.back(), newEnd = lines.back();
+    qsizetype same = 0;
+    const qsizetype limit = std::min(oldEnd, newEnd);
+    while (same < limit && text[same] == text_[same])
+        ++same;
+    text_ = text;
+    std::swap(lines_, lines);
+    if (same == oldEnd && same == newEnd)
+        return; // only text past what fits changed
+    int first = 0;
+    while (first + 2 < lines_.size() && lines_[first + 1] <= same)
+        ++first;
+    const int last = int(std::max(lines.size(), lines_.size())) - 1;
+    redrawLines(first, last);
+    pending_ |= QRect(0, first * lineHeight_, width(), (last - first) * lineHeight_);
+    if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRefreshMs)
+        flush();
+}
+
+void DebugLabel::flush()
+{
+    if (pending_.isEmpty())
+        return;
+    update(pending_);
+    pending_ = QRect();
+    sinceRepaint_.start();
+}
+
+void DebugLabel::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.drawImage(event->rect(), canvas_, event->rect());
+}
+
+} // namespace ui

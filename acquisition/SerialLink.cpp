@@ -69,7 +69,9 @@ bool SerialLink::Output(QByteArrayView bytes)
 
 void SerialLink::onError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError || !port_.isOpen())
+    // A vanished device shows as a resource error, or (a pty whose other end closed) as a
+    // read that finds the end of the file: either way the descriptor is dead.
+    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !port_.isOpen())
         return;
     // Closing at once also stops the notifier, which would otherwise fire on the dead fd.
     error_ = port_.errorString();

@@ -1,0 +1,100 @@
+// A long run of frames in random chunks with garbage, stray starts and lost ends.
+#include "support/Board.h"
+#include "support/FakeDialogs.h"
+#include "ui/FormPrinc.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+double residentMiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+int frameCount()
+{
+    const int n = qEnvironmentVariableIntValue("VANTOR_STRESS_FRAMES");
+    return n > 0 ? n : 100000;
+}
+} // namespace
+
+TEST(Stress, EveryIntactFrameIsDecodedAndMemoryStaysFlat)
+{
+    const int frames = frameCount();
+    Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"), QString::number(frames),
+                 QStringLiteral("--chunks"), QStringLiteral("1:4096"), QStringLiteral("--garbage"),
+                 QStringLiteral("0.1"), QStringLiteral("--stray-start"), QStringLiteral("0.05"),
+                 QStringLiteral("--seed"), QStringLiteral("99"), QStringLiteral("--linger"), QStringLiteral("1000")});
+    ASSERT_FALSE(board.path().isEmpty());
+    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    w.show();
+    ASSERT_TRUE(w.MSComm1->PortOpen());
+
+    // The window keeps answering: a timer's ticks get through all along.
+    int ticks = 0;
+    qint64 longestGapMs = 0;
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        ++ticks;
+        longestGapMs = std::max(longestGapMs, sinceTick.restart());
+    });
+    tick.start(20);
+
+    double rssAfterWarmUp = 0;
+    QElapsedTimer t;
+    t.start();
+    while (board.running() && t.elapsed() < 600000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (rssAfterWarmUp == 0 && w.framesDecoded >= quint64(frames / 10))
+            rssAfterWarmUp = residentMiB();
+    }
+    QCoreApplication::processEvents();
+    const double rssEnd = residentMiB();
+    std::printf("stress: %d frames sent, %lld intact, %llu decoded; RSS %.1f -> %.1f MiB; %d ticks, longest gap %lld ms\n",
+                frames, board.stat(QStringLiteral("intact")), static_cast<unsigned long long>(w.framesDecoded),
+                rssAfterWarmUp, rssEnd, ticks, static_cast<long long>(longestGapMs));
+    ASSERT_FALSE(board.running()) << "the board finished";
+    EXPECT_EQ(board.stat(QStringLiteral("sent")), frames);
+    EXPECT_EQ(qint64(w.framesDecoded), board.stat(QStringLiteral("intact")));
+    EXPECT_LT(rssEnd - rssAfterWarmUp, 5.0) << "memory grows with the number of frames";
+    EXPECT_GT(ticks, 10);
+}
+
+TEST(Stress, EndlessFrameWithoutEndIsCappedAndAbandoned)
+{
+    Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--no-end-bytes"),
+                 QStringLiteral("8000000"), QStringLiteral("--linger"), QStringLiteral("500")});
+    ASSERT_FALSE(board.path().isEmpty());
+    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    const double before = residentMiB();
+    qsizetype longest = 0;
+    QElapsedTimer t;
+    t.start();
+    while (board.running() && t.elapsed() < 120000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        longest = std::max(longest, w.rx.rxBuffer.size());
+    }
+    QCoreApplication::processEvents();
+    EXPECT_LE(longest, acquisition::FrameAssembler::kMaxFrame);
+    EXPECT_EQ(w.rx.rxState, acquisition::Waiting);
+    EXPECT_EQ(w.framesDecoded, 0u);
+    EXPECT_LT(residentMiB() - before, 8.0) << "8 MB of text must not stay in memory";
+}

@@ -83,7 +83,7 @@ Record acquire(const BoardState& s, double t0, Rng& rng, double noiseCodes);
 
 std::string triggerText(const BoardState& s); // 10 characters, e.g. "Auto   A >"
 
-// The 388-character frame text (positions 1..388 of spec Part 1.1).
+// The 388-character frame text, every field at its fixed position.
 std::string buildFrameText(const BoardState& s, const Record& r);
 // Start code, frame text, terminator and (if withEnd) the end code.
 std::string buildFrame(const BoardState& s, const Record& r, bool withEnd = true);

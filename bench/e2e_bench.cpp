@@ -3,6 +3,7 @@
 //   vantor_e2e_bench real S [MS] the real program at the link rate for S seconds, the board
 //                               writing every MS ms (2): CPU share, memory
 //   vantor_e2e_bench startup    process start to the first shown window, and memory then
+//   vantor_e2e_bench floor S [MS] a bare poll/read loop on the same stream: this machine's floor
 // Prints "name value unit" lines.
 #include "support/Board.h"
 #include "support/FakeDialogs.h"
@@ -16,6 +17,9 @@
 #include <QFile>
 #include <QThread>
 #include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace testing_support;
@@ -125,6 +129,46 @@ int real(int seconds, int sliceMs)
     return 0;
 }
 
+// What any reader of this stream costs on this machine: poll and read, nothing else.
+int floorChild(const char* path)
+{
+    const int fd = ::open(path, O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return 1;
+    termios t{};
+    tcgetattr(fd, &t);
+    cfmakeraw(&t);
+    tcsetattr(fd, TCSANOW, &t);
+    char buf[4096];
+    pollfd p{fd, POLLIN, 0};
+    while (::poll(&p, 1, -1) >= 0)
+        if (::read(fd, buf, sizeof buf) <= 0)
+            return 0;
+    return 0;
+}
+
+int floorRun(int seconds, int sliceMs, const char* self)
+{
+    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"), QString::number(sliceMs)});
+    if (board.path().isEmpty())
+        return 1;
+    QProcess reader;
+    reader.start(QString::fromLocal8Bit(self), {QStringLiteral("floor-child"), board.path()});
+    if (!reader.waitForStarted(5000))
+        return 1;
+    QThread::sleep(1);
+    const double cpuStart = cpuSeconds(reader.processId());
+    QElapsedTimer t;
+    t.start();
+    QThread::sleep(unsigned(seconds));
+    const double cpu = cpuSeconds(reader.processId()) - cpuStart;
+    const double wall = t.nsecsElapsed() / 1e9;
+    reader.kill();
+    reader.waitForFinished(2000);
+    print("floor_cpu_share_of_one_core", 100.0 * cpu / wall, "%");
+    return 0;
+}
+
 // The child: what main() does, then report once the window has been painted.
 class FirstPaint : public QObject
 {
@@ -182,6 +226,8 @@ int main(int argc, char** argv)
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("fast");
     if (mode == "startup-child")
         return startupChild(argc, argv);
+    if (mode == "floor-child" && argc > 2)
+        return floorChild(argv[2]);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
@@ -193,6 +239,8 @@ int main(int argc, char** argv)
         return real(n > 0 ? n : 30, argc > 3 ? std::max(1, std::atoi(argv[3])) : 2);
     if (mode == "startup")
         return startup(argv[0]);
+    if (mode == "floor")
+        return floorRun(n > 0 ? n : 30, argc > 3 ? std::max(1, std::atoi(argv[3])) : 2, argv[0]);
     std::fprintf(stderr, "usage: vantor_e2e_bench fast [N] | real [SECONDS [SLICE_MS]] | startup\n");
     return 2;
 }

@@ -303,8 +303,17 @@ void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
 void FormPrinc::Scope_MouseUp(int, int, float, float)
 {
     // A silent retry: no status text, no box, the menu as it was.
-    if (!MSComm1->PortOpen())
-        MSComm1->setPortOpen(true);
+    if (!MSComm1->PortOpen() && MSComm1->setPortOpen(true))
+        portReopened();
+}
+
+void FormPrinc::portReopened()
+{
+    // Bytes lost while the port was closed: what comes now cannot continue a frame cut by
+    // the close, and glued to it would decode as one frame made of two. The frame still
+    // ends in the timeout, which goes on running.
+    if (rx.rxState == acquisition::Receiving)
+        rx.timeout();
 }
 
 // ---- Port management ---------------------------------------------------------------
@@ -321,6 +330,7 @@ std::uint8_t FormPrinc::open_com(std::uint8_t n)
         result = 1;
     } else {
         comportPanel->setText(QStringLiteral("COM%1").arg(n));
+        portReopened();
     }
     for (int i = 1; i <= 4; ++i)
         com(i)->setChecked(false);

@@ -141,6 +141,7 @@ private:
     Tracage::Voies voies() const;
     void displaySize(int& width, int& height) const;
     void portLost();
+    void portReopened();
 
     Dialogs& dialogs_;
     std::function<void()> affParam_;

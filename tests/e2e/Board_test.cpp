@@ -44,6 +44,12 @@ TEST(EndToEnd, BoardAtTheLinkRateFillsThePanelAndAnswersTheKeypad)
     EXPECT_TRUE(w.CH(1)->isChecked() && w.CH(2)->isChecked());
     EXPECT_NE(w.lblCH1max->text(), QStringLiteral("0")) << "the sine was measured";
 
+    // The cursor readouts take the board's time base and gains.
+    w.ChkCursTemps->setChecked(true);
+    w.Scope_MouseMove(1, 0, 987, 100); // a fifth of the width: 2 divisions
+    EXPECT_EQ(w.LblCursT1->text(), QStringLiteral("200ms"));
+    w.ChkCursTemps->setChecked(false);
+
     QTest::mouseClick(w.CmdClav(8), Qt::LeftButton); // time base slower
     EXPECT_TRUE(waitFor([&] { return w.lblTime->text() == QStringLiteral("200ms/div"); }, 3000))
         << w.lblTime->text().toStdString();

@@ -8,8 +8,7 @@ void FrameAssembler::Reception(QByteArrayView chunk, Sink& sink)
     while (!chunk.isEmpty()) {
         if (rxState == Waiting) {
             const qsizetype start = chunk.indexOf(kStart);
-            if (start < 0)
-                break; // text outside a frame is noise
+            if (start < 0) break; // text outside a frame is noise
             chunk = chunk.sliced(start + 1);
             rxBuffer.clear();
             rxState = Receiving;
@@ -55,10 +54,12 @@ void FrameAssembler::Reception(QByteArrayView chunk, Sink& sink)
         sink.frame(rxBuffer);
         rxState = Waiting;
     }
-    if (appended && rxState == Receiving)
-        sink.bufferShown(rxBuffer);
+    if (appended && rxState == Receiving) sink.bufferShown(rxBuffer);
 }
 
-void FrameAssembler::timeout() { rxState = Waiting; }
+void FrameAssembler::timeout()
+{
+    rxState = Waiting;
+}
 
 } // namespace acquisition

@@ -5,12 +5,9 @@ namespace acquisition {
 namespace {
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -24,8 +21,7 @@ void samples(QByteArrayView frame, int first, Samples& out)
 QByteArrayView field(QByteArrayView frame, int position, int length)
 {
     const qsizetype start = position - 1;
-    if (start >= frame.size())
-        return {};
+    if (start >= frame.size()) return {};
     return frame.sliced(start, std::min<qsizetype>(length, frame.size() - start));
 }
 
@@ -34,8 +30,7 @@ int hexPair(QByteArrayView pair)
     int value = 0;
     for (const char c : pair) {
         const int d = hexDigit(c);
-        if (d < 0)
-            break;
+        if (d < 0) break;
         value = value * 16 + d;
     }
     return value;

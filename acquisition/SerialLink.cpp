@@ -17,8 +17,7 @@ QString SerialLink::deviceName(int n)
     return QStringLiteral("COM%1").arg(n);
 #else
     const QByteArray custom = qgetenv(QStringLiteral("VANTOR_COM%1").arg(n).toLatin1().constData());
-    if (!custom.isEmpty())
-        return QString::fromLocal8Bit(custom);
+    if (!custom.isEmpty()) return QString::fromLocal8Bit(custom);
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 #endif
 }
@@ -26,12 +25,10 @@ QString SerialLink::deviceName(int n)
 bool SerialLink::setPortOpen(bool open)
 {
     if (!open) {
-        if (port_.isOpen())
-            port_.close();
+        if (port_.isOpen()) port_.close();
         return true;
     }
-    if (port_.isOpen())
-        return true;
+    if (port_.isOpen()) return true;
     port_.setPortName(deviceName(commPort_));
     port_.setReadBufferSize(0);
     port_.setBaudRate(115200);
@@ -71,8 +68,7 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
 {
     // A vanished device shows as a resource error, or (a pty whose other end closed) as a
     // read that finds the end of the file: either way the descriptor is dead.
-    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !port_.isOpen())
-        return;
+    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !port_.isOpen()) return;
     // Closing at once also stops the notifier, which would otherwise fire on the dead fd.
     error_ = port_.errorString();
     port_.close();

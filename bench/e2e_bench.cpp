@@ -29,11 +29,9 @@ namespace {
 double residentMiB(const QString& pid = QStringLiteral("self"))
 {
     QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
+    if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     return -1;
 }
 
@@ -44,12 +42,10 @@ double cpuSeconds(qint64 pid)
     QFile sched(QStringLiteral("/proc/%1/schedstat").arg(pid));
     if (sched.open(QIODevice::ReadOnly)) {
         const QList<QByteArray> fields = sched.readAll().split(' ');
-        if (!fields.isEmpty() && fields[0].toLongLong() > 0)
-            return fields[0].toDouble() / 1e9;
+        if (!fields.isEmpty() && fields[0].toLongLong() > 0) return fields[0].toDouble() / 1e9;
     }
     QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
+    if (!f.open(QIODevice::ReadOnly)) return -1;
     const QByteArray s = f.readAll();
     const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
     return (fields.value(11).toDouble() + fields.value(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
@@ -61,14 +57,12 @@ void print(const char* name, double value, const char* unit)
     std::fflush(stdout);
 }
 
-template <class Pred>
-bool waitFor(Pred done, int ms)
+template <class Pred> bool waitFor(Pred done, int ms)
 {
     QElapsedTimer t;
     t.start();
     while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
+        if (t.elapsed() > ms) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
@@ -76,10 +70,9 @@ bool waitFor(Pred done, int ms)
 
 int fast(int frames)
 {
-    Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"), QString::number(frames),
-                 QStringLiteral("--linger"), QStringLiteral("500")});
-    if (board.path().isEmpty())
-        return 1;
+    Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"),
+                 QString::number(frames), QStringLiteral("--linger"), QStringLiteral("500")});
+    if (board.path().isEmpty()) return 1;
     qputenv("VANTOR_COM1", board.path().toLocal8Bit());
     FakeDialogs dialogs;
     ui::FormPrinc w(dialogs);
@@ -99,17 +92,16 @@ int fast(int frames)
 
 int real(int seconds, int sliceMs)
 {
-    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"), QString::number(sliceMs)});
-    if (board.path().isEmpty())
-        return 1;
+    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"),
+                 QString::number(sliceMs)});
+    if (board.path().isEmpty()) return 1;
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VANTOR_COM1"), board.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(VANTOR_PROGRAM), {});
-    if (!program.waitForStarted(5000))
-        return 1;
+    if (!program.waitForStarted(5000)) return 1;
     const QString pid = QString::number(program.processId());
     QThread::sleep(2); // start-up and the first frames
     const double rssStart = residentMiB(pid);
@@ -133,8 +125,7 @@ int real(int seconds, int sliceMs)
 int floorChild(const char* path)
 {
     const int fd = ::open(path, O_RDWR | O_NOCTTY);
-    if (fd < 0)
-        return 1;
+    if (fd < 0) return 1;
     termios t{};
     tcgetattr(fd, &t);
     cfmakeraw(&t);
@@ -142,20 +133,18 @@ int floorChild(const char* path)
     char buf[4096];
     pollfd p{fd, POLLIN, 0};
     while (::poll(&p, 1, -1) >= 0)
-        if (::read(fd, buf, sizeof buf) <= 0)
-            return 0;
+        if (::read(fd, buf, sizeof buf) <= 0) return 0;
     return 0;
 }
 
 int floorRun(int seconds, int sliceMs, const char* self)
 {
-    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"), QString::number(sliceMs)});
-    if (board.path().isEmpty())
-        return 1;
+    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"),
+                 QString::number(sliceMs)});
+    if (board.path().isEmpty()) return 1;
     QProcess reader;
     reader.start(QString::fromLocal8Bit(self), {QStringLiteral("floor-child"), board.path()});
-    if (!reader.waitForStarted(5000))
-        return 1;
+    if (!reader.waitForStarted(5000)) return 1;
     QThread::sleep(1);
     const double cpuStart = cpuSeconds(reader.processId());
     QElapsedTimer t;
@@ -177,11 +166,14 @@ public:
     {
         if (e->type() == QEvent::Paint && !done) {
             done = true;
-            QMetaObject::invokeMethod(qApp, [] {
-                std::printf("shown %.3f\n", residentMiB());
-                std::fflush(stdout);
-                QCoreApplication::quit();
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp,
+                [] {
+                    std::printf("shown %.3f\n", residentMiB());
+                    std::fflush(stdout);
+                    QCoreApplication::quit();
+                },
+                Qt::QueuedConnection);
         }
         return false;
     }
@@ -209,8 +201,7 @@ int startup(const char* self)
     child.setProcessEnvironment(env);
     t.start();
     child.start(QString::fromLocal8Bit(self), {QStringLiteral("startup-child")});
-    if (!child.waitForReadyRead(10000))
-        return 1;
+    if (!child.waitForReadyRead(10000)) return 1;
     const double ms = t.nsecsElapsed() / 1e6;
     const QList<QByteArray> words = child.readLine().trimmed().split(' ');
     child.waitForFinished(5000);
@@ -224,21 +215,16 @@ int startup(const char* self)
 int main(int argc, char** argv)
 {
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("fast");
-    if (mode == "startup-child")
-        return startupChild(argc, argv);
-    if (mode == "floor-child" && argc > 2)
-        return floorChild(argv[2]);
+    if (mode == "startup-child") return startupChild(argc, argv);
+    if (mode == "floor-child" && argc > 2) return floorChild(argv[2]);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     ui::setUpApplication(app);
     const int n = argc > 2 ? std::atoi(argv[2]) : 0;
-    if (mode == "fast")
-        return fast(n > 0 ? n : 20000);
-    if (mode == "real")
-        return real(n > 0 ? n : 30, argc > 3 ? std::max(1, std::atoi(argv[3])) : 2);
-    if (mode == "startup")
-        return startup(argv[0]);
+    if (mode == "fast") return fast(n > 0 ? n : 20000);
+    if (mode == "real") return real(n > 0 ? n : 30, argc > 3 ? std::max(1, std::atoi(argv[3])) : 2);
+    if (mode == "startup") return startup(argv[0]);
     if (mode == "floor")
         return floorRun(n > 0 ? n : 30, argc > 3 ? std::max(1, std::atoi(argv[3])) : 2, argv[0]);
     std::fprintf(stderr, "usage: vantor_e2e_bench fast [N] | real [SECONDS [SLICE_MS]] | startup\n");

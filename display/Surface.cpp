@@ -12,10 +12,10 @@ namespace display {
 namespace {
 // The 16 colours of the classic palette, by number.
 constexpr QRgb kPalette[16] = {
-    qRgb(0, 0, 0),       qRgb(0, 0, 128),     qRgb(0, 128, 0),   qRgb(0, 128, 128),
-    qRgb(128, 0, 0),     qRgb(128, 0, 128),   qRgb(128, 128, 0), qRgb(192, 192, 192),
-    qRgb(128, 128, 128), qRgb(0, 0, 255),     qRgb(0, 255, 0),   qRgb(0, 255, 255),
-    qRgb(255, 0, 0),     qRgb(255, 0, 255),   qRgb(255, 255, 0), qRgb(255, 255, 255)};
+    qRgb(0, 0, 0),       qRgb(0, 0, 128),   qRgb(0, 128, 0),   qRgb(0, 128, 128),
+    qRgb(128, 0, 0),     qRgb(128, 0, 128), qRgb(128, 128, 0), qRgb(192, 192, 192),
+    qRgb(128, 128, 128), qRgb(0, 0, 255),   qRgb(0, 255, 0),   qRgb(0, 255, 255),
+    qRgb(255, 0, 0),     qRgb(255, 0, 255), qRgb(255, 255, 0), qRgb(255, 255, 255)};
 
 // Dashed pen: pixels on, then off, along the line.
 constexpr int kDashOn = 6;
@@ -36,9 +36,15 @@ Surface::Surface(QSize innerSize, QWidget* parent)
     picture_.fill(background_);
 }
 
-QRgb Surface::QBColor(int number) { return kPalette[number & 15]; }
+QRgb Surface::QBColor(int number)
+{
+    return kPalette[number & 15];
+}
 
-int Surface::toPixel(float twips) { return int(std::floor(double(twips) / kTwipsPerPixel + 0.5)); }
+int Surface::toPixel(float twips)
+{
+    return int(std::floor(double(twips) / kTwipsPerPixel + 0.5));
+}
 
 void Surface::setForeColor(int qbColor)
 {
@@ -64,10 +70,8 @@ void Surface::Cls()
 inline void Surface::plot(QRgb* bits, int x, int y)
 {
     const bool on = drawStyle_ == Solid || dashPhase_ < kDashOn;
-    if (++dashPhase_ == kDashPeriod)
-        dashPhase_ = 0;
-    if (!on || unsigned(x) >= unsigned(width_) || unsigned(y) >= unsigned(height_))
-        return;
+    if (++dashPhase_ == kDashPeriod) dashPhase_ = 0;
+    if (!on || unsigned(x) >= unsigned(width_) || unsigned(y) >= unsigned(height_)) return;
     QRgb* pixel = bits + qsizetype(y) * stride_ + x;
     *pixel = drawMode_ == Invert ? (*pixel ^ 0x00FFFFFFu) : pen_;
 }
@@ -100,16 +104,15 @@ void Surface::Line(float x, float y)
     if (drawStyle_ == Solid && drawMode_ == CopyPen && (x0 == x1 || y0 == y1)) {
         // The graticule's straight lines: clip once, then fill.
         if (y0 == y1 && x0 != x1) {
-            if (unsigned(y0) >= unsigned(height_))
-                return;
+            if (unsigned(y0) >= unsigned(height_)) return;
             int from = x0 < x1 ? x0 + 1 : x1, to = x0 < x1 ? x1 : x0 - 1;
             from = std::max(from, 0);
             to = std::min(to, width_ - 1);
             if (from <= to)
-                std::fill(bits + qsizetype(y0) * stride_ + from, bits + qsizetype(y0) * stride_ + to + 1, pen_);
+                std::fill(bits + qsizetype(y0) * stride_ + from, bits + qsizetype(y0) * stride_ + to + 1,
+                          pen_);
         } else if (x0 == x1 && y0 != y1) {
-            if (unsigned(x0) >= unsigned(width_))
-                return;
+            if (unsigned(x0) >= unsigned(width_)) return;
             int from = y0 < y1 ? y0 + 1 : y1, to = y0 < y1 ? y1 : y0 - 1;
             from = std::max(from, 0);
             to = std::min(to, height_ - 1);
@@ -158,8 +161,7 @@ void Surface::changeEvent(QEvent* event)
         textAscent_ = metrics.ascent();
         lineHeight_ = metrics.height();
     }
-    if (event)
-        QFrame::changeEvent(event);
+    if (event) QFrame::changeEvent(event);
 }
 
 void Surface::paintEvent(QPaintEvent* event)

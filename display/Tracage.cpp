@@ -27,8 +27,8 @@ float hauteur(double h, int offset, std::uint8_t sample)
 
 QString texteVoie(int channel, bool ac, const QString& gainCaption)
 {
-    return QStringLiteral("CH") + QString::number(channel) + (ac ? QStringLiteral("ac") : QStringLiteral("dc")) +
-           QLatin1Char('=') + gainCaption;
+    return QStringLiteral("CH") + QString::number(channel) +
+           (ac ? QStringLiteral("ac") : QStringLiteral("dc")) + QLatin1Char('=') + gainCaption;
 }
 
 void TraceGrille(display::Surface& scope)
@@ -58,13 +58,12 @@ void sinusTest(Samples& samples, double phase, double amplitude)
 }
 
 void TraceScope(display::Surface& scope, const Samples& ch1, const Samples& ch2, Samples& ch3, Samples& ch4,
-                const Voies& voies, Calcul::Mesures& m1, Calcul::Mesures& m2, const std::function<void()>& affParam)
+                const Voies& voies, Calcul::Mesures& m1, Calcul::Mesures& m2,
+                const std::function<void()>& affParam)
 {
     Calcul::CalculMesures(ch1, ch2, voies.shown[0], voies.shown[1], m1, m2);
-    if (voies.shown[2])
-        sinusTest(ch3, 2, 10);
-    if (voies.shown[3])
-        sinusTest(ch4, 3.14, 100);
+    if (voies.shown[2]) sinusTest(ch3, 2, 10);
+    if (voies.shown[3]) sinusTest(ch4, 3.14, 100);
 
     scope.Cls();
     TraceGrille(scope);
@@ -73,8 +72,7 @@ void TraceScope(display::Surface& scope, const Samples& ch1, const Samples& ch2,
     const double h = scope.ScaleHeight();
     const Samples* const buffers[4] = {&ch1, &ch2, &ch3, &ch4};
     for (int k = 0; k < 4; ++k) {
-        if (!voies.shown[k])
-            continue;
+        if (!voies.shown[k]) continue;
         const Samples& s = *buffers[k];
         const int o = voies.offset[k];
         scope.setForeColor(k + 1);
@@ -85,8 +83,7 @@ void TraceScope(display::Surface& scope, const Samples& ch1, const Samples& ch2,
         for (int i = 0; i < kSampleCount; ++i)
             scope.Line(float(i * step), hauteur(h, o, s[i]));
     }
-    if (affParam)
-        affParam();
+    if (affParam) affParam();
 }
 
 void TraceXY(display::Surface& scope, const Samples& chx, const Samples& chy, int offsetX, int offsetY,
@@ -111,8 +108,7 @@ void TraceXY(display::Surface& scope, const Samples& chx, const Samples& chy, in
         point(i, x, y);
         scope.Line(x, y);
     }
-    if (affParam)
-        affParam();
+    if (affParam) affParam();
 }
 
 void TraceLegende(display::Surface& scope, const Legende& legende)
@@ -138,14 +134,13 @@ void TraceLegende(display::Surface& scope, const Legende& legende)
 }
 
 void TraceCurseurs(display::Surface& scope, int mode, int width, int height, const Curseurs::Positions& p,
-                   bool timeEnabled, bool voltageEnabled, bool timeDomain, const std::function<void()>& drawGraph)
+                   bool timeEnabled, bool voltageEnabled, bool timeDomain,
+                   const std::function<void()>& drawGraph)
 {
-    if (mode == 0)
-        return;
+    if (mode == 0) return;
     if (mode != 10) {
         drawGraph();
-        if (timeDomain)
-            return;
+        if (timeDomain) return;
     }
     scope.setDrawMode(display::Surface::Invert);
     scope.setDrawStyle(display::Surface::Dashed);

@@ -38,7 +38,8 @@ void TraceGrille(display::Surface& scope);
 
 // Time domain: measurements, test sines, clear, graticule, the shown channels, then `affParam`.
 void TraceScope(display::Surface& scope, const Samples& ch1, const Samples& ch2, Samples& ch3, Samples& ch4,
-                const Voies& voies, Calcul::Mesures& m1, Calcul::Mesures& m2, const std::function<void()>& affParam);
+                const Voies& voies, Calcul::Mesures& m1, Calcul::Mesures& m2,
+                const std::function<void()>& affParam);
 
 // XY: channel 1 across, channel 2 up, in the middle 80 % of the width, then `affParam`.
 void TraceXY(display::Surface& scope, const Samples& chx, const Samples& chy, int offsetX, int offsetY,
@@ -50,7 +51,8 @@ void TraceLegende(display::Surface& scope, const Legende& legende);
 // nothing; a mode other than 10 first asks for a full redraw through `drawGraph`, which in
 // the time domain already carries the lines.
 void TraceCurseurs(display::Surface& scope, int mode, int width, int height, const Curseurs::Positions& p,
-                   bool timeEnabled, bool voltageEnabled, bool timeDomain, const std::function<void()>& drawGraph);
+                   bool timeEnabled, bool voltageEnabled, bool timeDomain,
+                   const std::function<void()>& drawGraph);
 
 // The test sines of channels 3 and 4.
 void sinusTest(Samples& samples, double phase, double amplitude);

@@ -17,6 +17,7 @@ struct Mesures
 };
 
 // Recomputes both records; a channel that is not shown reads 0 in all four fields.
-void CalculMesures(const Samples& ch1, const Samples& ch2, bool ch1Shown, bool ch2Shown, Mesures& m1, Mesures& m2);
+void CalculMesures(const Samples& ch1, const Samples& ch2, bool ch1Shown, bool ch2Shown, Mesures& m1,
+                   Mesures& m2);
 
 } // namespace Calcul

@@ -27,25 +27,21 @@ void splitScientific(const char* begin, const char* end, std::string& digits, in
     digits.clear();
     const char* p = begin;
     for (; p != end && *p != 'e'; ++p) {
-        if (*p >= '0' && *p <= '9')
-            digits.push_back(*p);
+        if (*p >= '0' && *p <= '9') digits.push_back(*p);
     }
     exponent = 0;
     if (p != end) {
         ++p; // 'e'
         bool negative = false;
-        if (p != end && (*p == '+' || *p == '-'))
-            negative = (*p++ == '-');
+        if (p != end && (*p == '+' || *p == '-')) negative = (*p++ == '-');
         std::from_chars(p, end, exponent);
-        if (negative)
-            exponent = -exponent;
+        if (negative) exponent = -exponent;
     }
 }
 
 QString nonFinite(double v)
 {
-    if (std::isnan(v))
-        return QStringLiteral("nan");
+    if (std::isnan(v)) return QStringLiteral("nan");
     return v < 0 ? QStringLiteral("-inf") : QStringLiteral("inf");
 }
 
@@ -70,8 +66,7 @@ std::string scaledRoundedDigits(double magnitude, int decimals)
         } else {
             n = mantissa.substr(0, static_cast<std::size_t>(keep));
             const bool up = mantissa[static_cast<std::size_t>(keep)] >= '5';
-            if (n.empty())
-                n = "0";
+            if (n.empty()) n = "0";
             if (up) {
                 int i = static_cast<int>(n.size()) - 1;
                 while (i >= 0 && n[static_cast<std::size_t>(i)] == '9')
@@ -90,17 +85,13 @@ std::string scaledRoundedDigits(double magnitude, int decimals)
 // Text of the rounded value with `separator`, sign only when the rounded value is not zero.
 std::string fixedText(double v, int decimals, char separator)
 {
-    if (decimals < 0)
-        decimals = 0;
+    if (decimals < 0) decimals = 0;
     std::string n = scaledRoundedDigits(std::fabs(v), decimals);
     const bool zero = (n == "0");
     const auto width = static_cast<std::size_t>(decimals) + 1;
-    if (n.size() < width)
-        n.insert(0, width - n.size(), '0');
-    if (decimals > 0)
-        n.insert(n.size() - static_cast<std::size_t>(decimals), 1, separator);
-    if (std::signbit(v) && !zero)
-        n.insert(n.begin(), '-');
+    if (n.size() < width) n.insert(0, width - n.size(), '0');
+    if (decimals > 0) n.insert(n.size() - static_cast<std::size_t>(decimals), 1, separator);
+    if (std::signbit(v) && !zero) n.insert(n.begin(), '-');
     return n;
 }
 
@@ -109,8 +100,7 @@ std::string fixedText(double v, int decimals, char separator)
 long magnitudeOrder(const std::string& digits, std::size_t intDigits, long exp)
 {
     const auto first = digits.find_first_not_of('0');
-    if (first == std::string::npos)
-        return std::numeric_limits<long>::min();
+    if (first == std::string::npos) return std::numeric_limits<long>::min();
     return static_cast<long>(intDigits) - static_cast<long>(first) - 1 + exp;
 }
 
@@ -130,8 +120,7 @@ double leadingNumber(QStringView text)
         ++i;
 
     bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        negative = (text[i++] == u'-');
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) negative = (text[i++] == u'-');
 
     std::string intPart, fracPart;
     while (i < n && isDigit(text[i]))
@@ -141,28 +130,23 @@ double leadingNumber(QStringView text)
         while (i < n && isDigit(text[i]))
             fracPart.push_back(static_cast<char>(text[i++].unicode()));
     }
-    if (intPart.empty() && fracPart.empty())
-        return 0.0;
+    if (intPart.empty() && fracPart.empty()) return 0.0;
 
     std::string expPart;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         qsizetype j = i + 1;
         std::string sign;
-        if (j < n && (text[j] == u'+' || text[j] == u'-'))
-            sign = (text[j++] == u'-') ? "-" : "";
+        if (j < n && (text[j] == u'+' || text[j] == u'-')) sign = (text[j++] == u'-') ? "-" : "";
         std::string expDigits;
         while (j < n && isDigit(text[j]))
             expDigits.push_back(static_cast<char>(text[j++].unicode()));
-        if (!expDigits.empty())
-            expPart = sign + expDigits;
+        if (!expDigits.empty()) expPart = sign + expDigits;
     }
 
     // Normalised ASCII text for std::from_chars (locale independent, correctly rounded).
     std::string ascii = (intPart.empty() ? std::string("0") : intPart);
-    if (!fracPart.empty())
-        ascii += "." + fracPart;
-    if (!expPart.empty())
-        ascii += "e" + expPart;
+    if (!fracPart.empty()) ascii += "." + fracPart;
+    if (!expPart.empty()) ascii += "e" + expPart;
 
     double value = 0.0;
     const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
@@ -173,16 +157,14 @@ double leadingNumber(QStringView text)
             const bool expNeg = expPart.front() == '-';
             const std::string digits = expNeg ? expPart.substr(1) : expPart;
             exp = digits.size() > 9 ? 999999999L : std::stol(digits);
-            if (expNeg)
-                exp = -exp;
+            if (expNeg) exp = -exp;
         }
         const long order = magnitudeOrder(intPart + fracPart, intPart.size(), exp);
         value = order > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (res.ec != std::errc()) {
         value = 0.0;
     }
-    if (value == 0.0)
-        return 0.0;
+    if (value == 0.0) return 0.0;
     return negative ? -value : value;
 }
 
@@ -190,26 +172,21 @@ int roundHalfEven(double v)
 {
     const double r = std::round(v); // halves away from zero
     double result = r;
-    if (std::fabs(r - v) == 0.5)
-        result = 2.0 * std::round(v / 2.0); // exact half: the even neighbour
+    if (std::fabs(r - v) == 0.5) result = 2.0 * std::round(v / 2.0); // exact half: the even neighbour
     return static_cast<int>(result);
 }
 
 std::int16_t roundHalfEvenInt16(double v)
 {
-    if (std::isnan(v))
-        return 0;
-    if (v <= -32768.0)
-        return -32768;
-    if (v >= 32767.0)
-        return 32767;
+    if (std::isnan(v)) return 0;
+    if (v <= -32768.0) return -32768;
+    if (v >= 32767.0) return 32767;
     return static_cast<std::int16_t>(roundHalfEven(v));
 }
 
 double roundDecimals(double v, int decimals)
 {
-    if (!std::isfinite(v))
-        return v;
+    if (!std::isfinite(v)) return v;
     const std::string text = fixedText(v, decimals, '.');
     double value = 0.0;
     std::from_chars(text.data(), text.data() + text.size(), value);
@@ -218,21 +195,17 @@ double roundDecimals(double v, int decimals)
 
 QString fixed(double v, int decimals, const QLocale& locale)
 {
-    if (!std::isfinite(v))
-        return nonFinite(v);
+    if (!std::isfinite(v)) return nonFinite(v);
     QString out = QString::fromLatin1(fixedText(v, decimals, '.'));
     const QChar sep = decimalSeparator(locale);
-    if (sep != u'.')
-        out.replace(u'.', sep);
+    if (sep != u'.') out.replace(u'.', sep);
     return out;
 }
 
 QString shown(float v, const QLocale& locale)
 {
-    if (!std::isfinite(v))
-        return nonFinite(v);
-    if (v == 0.0f)
-        return QStringLiteral("0");
+    if (!std::isfinite(v)) return nonFinite(v);
+    if (v == 0.0f) return QStringLiteral("0");
 
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific); // shortest round trip
@@ -251,8 +224,7 @@ QString shown(float v, const QLocale& locale)
     const int point = exponent + 1;
     const QChar sep = decimalSeparator(locale);
     QString out;
-    if (std::signbit(v))
-        out += u'-';
+    if (std::signbit(v)) out += u'-';
     if (point <= 0) {
         out += u'0';
         out += sep;

@@ -20,16 +20,14 @@ QString timeUnit(const QString& timeBase)
 {
     const QString tail = timeBase.right(2);
     // Any digit before a lone "s" belongs to the number: "   2s" and "   5s" are seconds too.
-    if (tail.size() == 2 && !tail[0].isLetter())
-        return tail.right(1);
+    if (tail.size() == 2 && !tail[0].isLetter()) return tail.right(1);
     return tail;
 }
 
 QString voltageUnit(const QString& gain)
 {
     const QString tail = gain.right(2);
-    if (tail.size() == 2 && tail[0] != u'm')
-        return tail.right(1);
+    if (tail.size() == 2 && tail[0] != u'm') return tail.right(1);
     return tail;
 }
 

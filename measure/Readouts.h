@@ -10,7 +10,8 @@
 namespace Readouts {
 
 // Texts of LblCursT1, LblCursT2, lblCursTdiff and lblCursFrq.
-struct TimeTexts {
+struct TimeTexts
+{
     QString t1, t2, tdiff;
     std::optional<QString> frq; // nullopt: leave lblCursFrq unchanged (unit other than us, ms, s)
 };
@@ -22,7 +23,8 @@ TimeTexts timeReadouts(const QString& timeBase, int oldX, int oldX2, int w, cons
 
 // Texts of the first, second and difference label of one channel (lblVa1, lblVa2, lblVaDiff
 // with gain1; lblVb1, lblVb2, lblVbDiff with gain2).
-struct VoltageTexts {
+struct VoltageTexts
+{
     QString v1, v2, diff;
 };
 

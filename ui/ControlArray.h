@@ -6,8 +6,7 @@
 namespace ui {
 
 // A control array indexed from `First`, read as `CH(1)` like the panel's own names.
-template <class Control, int First, int Last>
-struct ControlArray
+template <class Control, int First, int Last> struct ControlArray
 {
     std::array<Control*, Last - First + 1> items{};
 

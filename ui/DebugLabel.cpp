@@ -29,18 +29,19 @@ void DebugLabel::restyle()
 
 void DebugLabel::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
-        restyle();
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) restyle();
     QWidget::changeEvent(event);
 }
 
-void DebugLabel::resizeEvent(QResizeEvent*) { restyle(); }
+void DebugLabel::resizeEvent(QResizeEvent*)
+{
+    restyle();
+}
 
 const QImage& DebugLabel::glyph(QChar c)
 {
     const bool latin1 = c.unicode() < 256;
-    if (latin1 && latin1Made_[c.unicode()])
-        return latin1Glyphs_[c.unicode()];
+    if (latin1 && latin1Made_[c.unicode()]) return latin1Glyphs_[c.unicode()];
     QImage& g = latin1 ? latin1Glyphs_[c.unicode()] : otherGlyph_;
     // Characters without a width (control codes) get an empty picture, made once too.
     const int w = std::max(0, fontMetrics().horizontalAdvance(c));
@@ -52,12 +53,14 @@ const QImage& DebugLabel::glyph(QChar c)
         p.setPen(palette().color(QPalette::WindowText));
         p.drawText(0, ascent_, QString(c));
     }
-    if (latin1)
-        latin1Made_[c.unicode()] = true;
+    if (latin1) latin1Made_[c.unicode()] = true;
     return g;
 }
 
-int DebugLabel::rows() const { return std::max(1, (visibleHeight_ > 0 ? visibleHeight_ : height()) / lineHeight_); }
+int DebugLabel::rows() const
+{
+    return std::max(1, (visibleHeight_ > 0 ? visibleHeight_ : height()) / lineHeight_);
+}
 
 void DebugLabel::setVisibleHeight(int pixels)
 {
@@ -74,8 +77,7 @@ QList<qsizetype> DebugLabel::breakLines(const QString& text)
         const int a = glyph(text[i]).width();
         if (x + a > width() && x > 0) {
             starts.push_back(i);
-            if (starts.size() > maxRows)
-                return starts;
+            if (starts.size() > maxRows) return starts;
             x = 0;
         }
         x += a;
@@ -90,14 +92,12 @@ void DebugLabel::redrawLines(int first, int last)
     const QRgb background = palette().color(QPalette::Window).rgb();
     for (int line = first; line < last; ++line) {
         const int top = line * lineHeight_;
-        if (top + lineHeight_ > canvas_.height())
-            break;
+        if (top + lineHeight_ > canvas_.height()) break;
         for (int y = 0; y < lineHeight_; ++y) {
             auto* row = reinterpret_cast<QRgb*>(canvas_.scanLine(top + y));
             std::fill(row, row + canvas_.width(), background);
         }
-        if (line + 1 >= lines_.size())
-            continue;
+        if (line + 1 >= lines_.size()) continue;
         int x = 0;
         for (qsizetype i = lines_[line]; i < lines_[line + 1]; ++i) {
             const QImage& g = glyph(text_[i]);
@@ -111,8 +111,7 @@ void DebugLabel::redrawLines(int first, int last)
 
 void DebugLabel::setText(const QString& text)
 {
-    if (text == text_)
-        return;
+    if (text == text_) return;
     QList<qsizetype> lines = breakLines(text);
     // Lines end where the characters before them say: the first line that differs is the
     // one holding the first changed character, and everything below it may have moved.
@@ -123,22 +122,19 @@ void DebugLabel::setText(const QString& text)
         ++same;
     text_ = text;
     std::swap(lines_, lines);
-    if (same == oldEnd && same == newEnd)
-        return; // only text past what fits changed
+    if (same == oldEnd && same == newEnd) return; // only text past what fits changed
     int first = 0;
     while (first + 2 < lines_.size() && lines_[first + 1] <= same)
         ++first;
     const int last = int(std::max(lines.size(), lines_.size())) - 1;
     redrawLines(first, last);
     pending_ |= QRect(0, first * lineHeight_, width(), (last - first) * lineHeight_);
-    if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRefreshMs)
-        flush();
+    if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRefreshMs) flush();
 }
 
 void DebugLabel::flush()
 {
-    if (pending_.isEmpty())
-        return;
+    if (pending_.isEmpty()) return;
     update(pending_);
     pending_ = QRect();
     sinceRepaint_.start();

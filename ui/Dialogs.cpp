@@ -15,8 +15,8 @@ void QtDialogs::warning(QWidget* parent, const QString& text)
 Answer QtDialogs::question(QWidget* parent, const QString& text)
 {
     const auto button =
-        QMessageBox::question(parent, kProgramName, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                              QMessageBox::Yes);
+        QMessageBox::question(parent, kProgramName, text,
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     switch (button) {
     case QMessageBox::Yes:
         return Answer::Yes;
@@ -41,11 +41,9 @@ std::optional<QString> QtDialogs::saveFileName(QWidget* parent, const QString& t
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!choices.isEmpty())
-        dialog.selectNameFilter(choices.first());
+    if (!choices.isEmpty()) dialog.selectNameFilter(choices.first());
     dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
 }
 

@@ -25,7 +25,10 @@ namespace {
 constexpr int kRed = 0x0000FF; // colour numbers carry red in their low byte
 constexpr int kBlack = 0;
 
-int rounded16(float v) { return Format::roundHalfEven(std::clamp(double(v), -32768.0, 32767.0)); }
+int rounded16(float v)
+{
+    return Format::roundHalfEven(std::clamp(double(v), -32768.0, 32767.0));
+}
 } // namespace
 
 FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs)
@@ -41,7 +44,10 @@ FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), d
     Form_Load();
 }
 
-FormPrinc::~FormPrinc() { delete aboutWindow.data(); }
+FormPrinc::~FormPrinc()
+{
+    delete aboutWindow.data();
+}
 
 void FormPrinc::connectHandlers()
 {
@@ -73,26 +79,29 @@ void FormPrinc::connectHandlers()
 
 QLabel* FormPrinc::panel(const QString& key) const
 {
-    if (key == QLatin1String("Status"))
-        return statusPanel;
-    if (key == QLatin1String("comport"))
-        return comportPanel;
+    if (key == QLatin1String("Status")) return statusPanel;
+    if (key == QLatin1String("comport")) return comportPanel;
     return nullptr;
 }
 
-void FormPrinc::setStatus(const QString& text) { statusPanel->setText(text); }
+void FormPrinc::setStatus(const QString& text)
+{
+    statusPanel->setText(text);
+}
 
 // ---- Reception ---------------------------------------------------------------------
 
 void FormPrinc::MSComm1_OnComm()
 {
-    if (MSComm1->CommEvent() != acquisition::SerialLink::kEventReceive)
-        return;
+    if (MSComm1->CommEvent() != acquisition::SerialLink::kEventReceive) return;
     const QByteArray chunk = MSComm1->Input();
     Reception(chunk);
 }
 
-void FormPrinc::Reception(QByteArrayView chunk) { rx.Reception(chunk, *this); }
+void FormPrinc::Reception(QByteArrayView chunk)
+{
+    rx.Reception(chunk, *this);
+}
 
 void FormPrinc::rxStart()
 {
@@ -114,9 +123,15 @@ void FormPrinc::rxOverflow()
     lbl_debug1->flush();
 }
 
-void FormPrinc::bufferShown(const QByteArray& buffer) { lbl_debug1->setText(QString::fromLatin1(buffer)); }
+void FormPrinc::bufferShown(const QByteArray& buffer)
+{
+    lbl_debug1->setText(QString::fromLatin1(buffer));
+}
 
-void FormPrinc::frame(const QByteArray& text) { Receive_scope(text); }
+void FormPrinc::frame(const QByteArray& text)
+{
+    Receive_scope(text);
+}
 
 void FormPrinc::Timer1_Timer()
 {
@@ -151,8 +166,7 @@ void FormPrinc::Receive_scope(const QByteArray& frame)
 
     setParamCaption(lblTrig, QString::fromLatin1(d.trigText) + QString::number(d.trigLevel));
     setStatus(QStringLiteral("Rx OK"));
-    if (chkRunStop->isChecked())
-        DrawGraph();
+    if (chkRunStop->isChecked()) DrawGraph();
     rx.rxState = acquisition::Waiting;
 }
 
@@ -182,13 +196,17 @@ void FormPrinc::DrawGraph()
         CmdXY_Click();
 }
 
-void FormPrinc::Grille() { Tracage::TraceGrille(*Scope); }
+void FormPrinc::Grille()
+{
+    Tracage::TraceGrille(*Scope);
+}
 
 void FormPrinc::AffScope()
 {
     int w, h;
     displaySize(w, h);
-    Tracage::TraceScope(*Scope, dataCH1, dataCH2, dataCH3, dataCH4, voies(), mesures[0], mesures[1], affParam_);
+    Tracage::TraceScope(*Scope, dataCH1, dataCH2, dataCH3, dataCH4, voies(), mesures[0], mesures[1],
+                        affParam_);
     Tracage::TraceCurseurs(*Scope, 10, w, h, curseurs, ChkCursTemps->isChecked(), ChkCursTension->isChecked(),
                            true, drawGraph_);
 }
@@ -248,7 +266,10 @@ void FormPrinc::CmdXY_Click()
     AffXY();
 }
 
-void FormPrinc::Slider2_Click(int) { DrawGraph(); }
+void FormPrinc::Slider2_Click(int)
+{
+    DrawGraph();
+}
 
 void FormPrinc::CmdResetOffset_Click(int index)
 {
@@ -266,8 +287,7 @@ void FormPrinc::Scope_MouseDown(int button, int shift, float x, float y)
     DrawGraph();
     Scope_MouseMove(button, shift, x, y);
     // No frame may redraw the screen under a drag; the release reopens the port.
-    if (MSComm1->PortOpen())
-        MSComm1->setPortOpen(false);
+    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
 }
 
 void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
@@ -276,35 +296,36 @@ void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
     int w, h;
     displaySize(w, h);
     const Curseurs::Handled handled = Curseurs::bouge(curseurs, button, shift, x, y, w, h,
-                                                       ChkCursTemps->isChecked(), ChkCursTension->isChecked());
+                                                      ChkCursTemps->isChecked(), ChkCursTension->isChecked());
     const QLocale locale;
     if (handled.time) {
-        const Readouts::TimeTexts t = Readouts::timeReadouts(timeBase, curseurs.oldX, curseurs.oldX2, w, locale);
+        const Readouts::TimeTexts t =
+            Readouts::timeReadouts(timeBase, curseurs.oldX, curseurs.oldX2, w, locale);
         LblCursT1->setText(t.t1);
         LblCursT2->setText(t.t2);
         lblCursTdiff->setText(t.tdiff);
-        if (t.frq)
-            lblCursFrq->setText(*t.frq);
+        if (t.frq) lblCursFrq->setText(*t.frq);
     }
     if (handled.voltage) {
-        const Readouts::VoltageTexts a = Readouts::voltageReadouts(gain1, curseurs.oldY, curseurs.oldY2, h, locale);
+        const Readouts::VoltageTexts a =
+            Readouts::voltageReadouts(gain1, curseurs.oldY, curseurs.oldY2, h, locale);
         lblVa1->setText(a.v1);
         lblVa2->setText(a.v2);
         lblVaDiff->setText(a.diff);
-        const Readouts::VoltageTexts b = Readouts::voltageReadouts(gain2, curseurs.oldY, curseurs.oldY2, h, locale);
+        const Readouts::VoltageTexts b =
+            Readouts::voltageReadouts(gain2, curseurs.oldY, curseurs.oldY2, h, locale);
         lblVb1->setText(b.v1);
         lblVb2->setText(b.v2);
         lblVbDiff->setText(b.diff);
     }
-    Tracage::TraceCurseurs(*Scope, button, w, h, curseurs, ChkCursTemps->isChecked(), ChkCursTension->isChecked(),
-                           chkScope->isChecked(), drawGraph_);
+    Tracage::TraceCurseurs(*Scope, button, w, h, curseurs, ChkCursTemps->isChecked(),
+                           ChkCursTension->isChecked(), chkScope->isChecked(), drawGraph_);
 }
 
 void FormPrinc::Scope_MouseUp(int, int, float, float)
 {
     // A silent retry: no status text, no box, the menu as it was.
-    if (!MSComm1->PortOpen() && MSComm1->setPortOpen(true))
-        portReopened();
+    if (!MSComm1->PortOpen() && MSComm1->setPortOpen(true)) portReopened();
 }
 
 void FormPrinc::portReopened()
@@ -312,16 +333,14 @@ void FormPrinc::portReopened()
     // Bytes lost while the port was closed: what comes now cannot continue a frame cut by
     // the close, and glued to it would decode as one frame made of two. The frame still
     // ends in the timeout, which goes on running.
-    if (rx.rxState == acquisition::Receiving)
-        rx.timeout();
+    if (rx.rxState == acquisition::Receiving) rx.timeout();
 }
 
 // ---- Port management ---------------------------------------------------------------
 
 std::uint8_t FormPrinc::open_com(std::uint8_t n)
 {
-    if (MSComm1->PortOpen())
-        MSComm1->setPortOpen(false);
+    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
     MSComm1->setCommPort(n);
     std::uint8_t result = 0;
     if (!MSComm1->setPortOpen(true)) {
@@ -334,12 +353,14 @@ std::uint8_t FormPrinc::open_com(std::uint8_t n)
     }
     for (int i = 1; i <= 4; ++i)
         com(i)->setChecked(false);
-    if (n >= 1 && n <= 4)
-        com(n)->setChecked(true);
+    if (n >= 1 && n <= 4) com(n)->setChecked(true);
     return result;
 }
 
-void FormPrinc::portLost() { comportPanel->setText(QStringLiteral("COM%1 erreur").arg(MSComm1->CommPort())); }
+void FormPrinc::portLost()
+{
+    comportPanel->setText(QStringLiteral("COM%1 erreur").arg(MSComm1->CommPort()));
+}
 
 void FormPrinc::Form_Load()
 {
@@ -358,8 +379,7 @@ void FormPrinc::Quit_Click()
 
 void FormPrinc::closeEvent(QCloseEvent* event)
 {
-    if (aboutWindow)
-        aboutWindow->close();
+    if (aboutWindow) aboutWindow->close();
     MSComm1->setPortOpen(false);
     event->accept();
 }
@@ -370,16 +390,19 @@ void FormPrinc::CmdClav_Click(int index)
 {
     const char code = char(index + 48);
     if (!MSComm1->Output(QByteArrayView(&code, 1)))
-        dialogs_.warning(this, QStringLiteral("La touche n'a pas pu être envoyée au boîtier : %1.")
-                                   .arg(MSComm1->errorString()));
+        dialogs_.warning(
+            this,
+            QStringLiteral("La touche n'a pas pu être envoyée au boîtier : %1.").arg(MSComm1->errorString()));
 }
 
-void FormPrinc::Save_Click() { Sauvegarde::SauveImage(this, dialogs_, Scope->Image(), Ret); }
+void FormPrinc::Save_Click()
+{
+    Sauvegarde::SauveImage(this, dialogs_, Scope->Image(), Ret);
+}
 
 void FormPrinc::about_Click()
 {
-    if (!aboutWindow)
-        aboutWindow = new ::FormAbout;
+    if (!aboutWindow) aboutWindow = new ::FormAbout;
     aboutWindow->show();
     aboutWindow->raise();
     aboutWindow->activateWindow();

@@ -1,7 +1,7 @@
 // The front panel's controls at their fixed places. Positions are in twips, as the panel
 // was designed, and converted at 15 twips per pixel.
-#include "ui/FormPrinc.h"
 #include "ui/DebugLabel.h"
+#include "ui/FormPrinc.h"
 #include "ui/Led.h"
 
 #include <QAction>
@@ -18,7 +18,10 @@
 namespace ui {
 
 namespace {
-constexpr int px(int twips) { return (twips * 2 + 15) / 30; } // nearest pixel
+constexpr int px(int twips)
+{
+    return (twips * 2 + 15) / 30;
+} // nearest pixel
 
 template <class W>
 W* place(W* widget, int left, int top, int width, int height, const QString& name, const QString& accessible)
@@ -31,7 +34,10 @@ W* place(W* widget, int left, int top, int width, int height, const QString& nam
     return widget;
 }
 
-QString indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
+QString indexed(const char* name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
 
 // accessible: what a screen reader announces for an uncaptioned frame.
 QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, int l, int t, int w, int h,
@@ -44,7 +50,8 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, i
 QLabel* label(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop, const QString& accessible = {})
 {
-    auto* l_ = place(new QLabel(text, parent), l, t, w, h, QLatin1String(name), accessible.isEmpty() ? text : accessible);
+    auto* l_ = place(new QLabel(text, parent), l, t, w, h, QLatin1String(name),
+                     accessible.isEmpty() ? text : accessible);
     // Texts from the wire must never be taken for markup.
     l_->setTextFormat(Qt::PlainText);
     l_->setAlignment(align);
@@ -54,11 +61,13 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int l, int
 QLabel* heading(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h,
                 bool centred = false)
 {
-    return label(parent, name, text, l, t, w, h, centred ? Qt::AlignHCenter | Qt::AlignTop : Qt::AlignLeft | Qt::AlignTop);
+    return label(parent, name, text, l, t, w, h,
+                 centred ? Qt::AlignHCenter | Qt::AlignTop : Qt::AlignLeft | Qt::AlignTop);
 }
 
 // The read-outs: white, centred, starting at "0".
-QLabel* valueLabel(QWidget* parent, const char* name, int l, int t, const QString& accessible, int width = 735)
+QLabel* valueLabel(QWidget* parent, const char* name, int l, int t, const QString& accessible,
+                   int width = 735)
 {
     QLabel* v = label(parent, name, QStringLiteral("0"), l, t, width, 255, Qt::AlignCenter, accessible);
     QPalette pal = v->palette();
@@ -92,8 +101,7 @@ QFrame* line(QWidget* parent, const char* name, int l, int t, int w)
 
 void FormPrinc::setParamCaption(QLabel* label, const QString& text)
 {
-    if (label->text() == text)
-        return;
+    if (label->text() == text) return;
     label->setText(text);
     label->setFixedSize(label->fontMetrics().horizontalAdvance(text) + 2, label->height());
 }
@@ -108,16 +116,18 @@ void FormPrinc::buildPanel()
     setCentralWidget(client);
 
     // Mode and save.
-    QGroupBox* f1 = groupBox(client, "Frame1", {}, 0, 0, 1815, 2055, QStringLiteral("Mode et enregistrement"));
-    CmdSave = place(new QPushButton(QStringLiteral("Save Bmp"), f1), 120, 240, 1455, 495, QStringLiteral("CmdSave"),
-                    QStringLiteral("Save Bmp"));
+    QGroupBox* f1 =
+        groupBox(client, "Frame1", {}, 0, 0, 1815, 2055, QStringLiteral("Mode et enregistrement"));
+    CmdSave = place(new QPushButton(QStringLiteral("Save Bmp"), f1), 120, 240, 1455, 495,
+                    QStringLiteral("CmdSave"), QStringLiteral("Save Bmp"));
     cmdScope = place(new QPushButton(QStringLiteral("Scope f(x)"), f1), 120, 840, 1095, 495,
                      QStringLiteral("cmdScope"), QStringLiteral("Scope f(x)"));
     chkScope = place(new QRadioButton(f1), 1320, 960, 255, 375, QStringLiteral("chkScope"),
                      QStringLiteral("Mode temporel"));
-    CmdXY = place(new QPushButton(QStringLiteral("Mode XY"), f1), 120, 1440, 1095, 495, QStringLiteral("CmdXY"),
-                  QStringLiteral("Mode XY"));
-    chkXY = place(new QRadioButton(f1), 1320, 1560, 255, 375, QStringLiteral("chkXY"), QStringLiteral("Mode XY"));
+    CmdXY = place(new QPushButton(QStringLiteral("Mode XY"), f1), 120, 1440, 1095, 495,
+                  QStringLiteral("CmdXY"), QStringLiteral("Mode XY"));
+    chkXY =
+        place(new QRadioButton(f1), 1320, 1560, 255, 375, QStringLiteral("chkXY"), QStringLiteral("Mode XY"));
     chkScope->setChecked(true);
 
     // The four channel columns.
@@ -125,8 +135,8 @@ void FormPrinc::buildPanel()
     constexpr int column[5] = {0, 120, 1200, 2280, 3360};
     for (int n = 1; n <= 4; ++n) {
         const int left = column[n];
-        CH.at(n) = place(new QCheckBox(QStringLiteral("CH&%1").arg(n), f2), left, 120, n == 4 ? 735 : 975, 255,
-                         indexed("CH", n), QStringLiteral("CH%1").arg(n));
+        CH.at(n) = place(new QCheckBox(QStringLiteral("CH&%1").arg(n), f2), left, 120, n == 4 ? 735 : 975,
+                         255, indexed("CH", n), QStringLiteral("CH%1").arg(n));
         AC_CH.at(n) = place(new QCheckBox(QStringLiteral("AC/DC"), f2), left, 480, n == 4 ? 855 : 975, 375,
                             indexed("AC_CH", n), QStringLiteral("AC/DC CH%1").arg(n));
         Slider2.at(n) = place(new QSlider(Qt::Vertical, f2), left, 1200, 630, 1395, indexed("Slider2", n),
@@ -141,24 +151,29 @@ void FormPrinc::buildPanel()
         s->setInvertedControls(true);
         s->setTickPosition(QSlider::TicksRight);
         s->setTickInterval(32);
-        CmdResetOffset.at(n) = place(new QPushButton(QStringLiteral("<"), f2), left + 600, 1800, 255, 255,
-                                     indexed("CmdResetOffset", n), QStringLiteral("Remise à zéro du décalage CH%1").arg(n));
+        CmdResetOffset.at(n) =
+            place(new QPushButton(QStringLiteral("<"), f2), left + 600, 1800, 255, 255,
+                  indexed("CmdResetOffset", n), QStringLiteral("Remise à zéro du décalage CH%1").arg(n));
     }
-    gainCH1 = paramLabel(f2, "gainCH1", QStringLiteral("500mV/div"), column[1], 960, 780, QStringLiteral("Gain CH1"));
-    gainCH2 = paramLabel(f2, "gainCH2", QStringLiteral("500mV/div"), column[2], 960, 780, QStringLiteral("Gain CH2"));
-    gainCH3 = label(f2, "gainCH3", QStringLiteral("500mV/div"), column[3], 960, 975, 255, Qt::AlignLeft | Qt::AlignTop,
-                    QStringLiteral("Gain CH3"));
-    gainCH4 = label(f2, "gainCH4", QStringLiteral("500mV/div"), column[4], 960, 855, 255, Qt::AlignLeft | Qt::AlignTop,
-                    QStringLiteral("Gain CH4"));
+    gainCH1 = paramLabel(f2, "gainCH1", QStringLiteral("500mV/div"), column[1], 960, 780,
+                         QStringLiteral("Gain CH1"));
+    gainCH2 = paramLabel(f2, "gainCH2", QStringLiteral("500mV/div"), column[2], 960, 780,
+                         QStringLiteral("Gain CH2"));
+    gainCH3 = label(f2, "gainCH3", QStringLiteral("500mV/div"), column[3], 960, 975, 255,
+                    Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Gain CH3"));
+    gainCH4 = label(f2, "gainCH4", QStringLiteral("500mV/div"), column[4], 960, 855, 255,
+                    Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Gain CH4"));
     setParamCaption(gainCH1, QStringLiteral("500mV/div"));
     heading(f2, "lblX", QStringLiteral("X"), 360, 2640, 135, 255);
     heading(f2, "lblY", QStringLiteral("Y"), 1440, 2640, 135, 255);
     heading(f2, "lblOffset", QStringLiteral("Décalages"), 2040, 2640, 855, 255);
 
     // Time base, trigger and run control.
-    QGroupBox* f3 = groupBox(client, "Frame3", {}, 6360, 0, 1335, 1695, QStringLiteral("Base de temps et trigger"));
+    QGroupBox* f3 =
+        groupBox(client, "Frame3", {}, 6360, 0, 1335, 1695, QStringLiteral("Base de temps et trigger"));
     heading(f3, "lblTime0", QStringLiteral("Base de temps"), 120, 120, 1095, 255, true);
-    lblTime = paramLabel(f3, "lblTime", QStringLiteral("100ms/div"), 240, 360, 750, QStringLiteral("Base de temps"));
+    lblTime = paramLabel(f3, "lblTime", QStringLiteral("100ms/div"), 240, 360, 750,
+                         QStringLiteral("Base de temps"));
     line(f3, "Line4", 0, 600, 1320);
     heading(f3, "lblTrig0", QStringLiteral("Trigger"), 240, 720, 615, 255, true);
     lblTrig = paramLabel(f3, "lblTrig", QStringLiteral("Auto>128"), 240, 960, 690, QStringLiteral("Trigger"));
@@ -191,15 +206,15 @@ void FormPrinc::buildPanel()
         const char* caption;
         int left, top;
     };
-    constexpr Key keys[15] = {{1, "1", 120, 240},   {2, "2", 720, 240},    {3, "3", 1320, 240},
-                              {4, "4", 120, 840},   {5, "5", 720, 840},    {6, "6", 1320, 840},
-                              {7, "7", 120, 1440},  {8, "8", 720, 1440},   {9, "9", 1320, 1440},
-                              {11, "*", 120, 2040}, {10, "0", 720, 2040},  {12, "#", 1320, 2040},
+    constexpr Key keys[15] = {{1, "1", 120, 240},    {2, "2", 720, 240},    {3, "3", 1320, 240},
+                              {4, "4", 120, 840},    {5, "5", 720, 840},    {6, "6", 1320, 840},
+                              {7, "7", 120, 1440},   {8, "8", 720, 1440},   {9, "9", 1320, 1440},
+                              {11, "*", 120, 2040},  {10, "0", 720, 2040},  {12, "#", 1320, 2040},
                               {13, "13", 120, 3600}, {14, "14", 720, 3600}, {15, "15", 1320, 3600}};
     for (const Key& k : keys) {
         const QString caption = QLatin1String(k.caption);
-        CmdClav.at(k.index) = place(new QPushButton(caption, f4), k.left, k.top, 495, 495, indexed("CmdClav", k.index),
-                                    QStringLiteral("Touche %1").arg(caption));
+        CmdClav.at(k.index) = place(new QPushButton(caption, f4), k.left, k.top, 495, 495,
+                                    indexed("CmdClav", k.index), QStringLiteral("Touche %1").arg(caption));
         CmdClav(k.index)->setFocusPolicy(Qt::TabFocus);
     }
     Led1 = place(new Led(f4), 240, 2760, 255, 255, QStringLiteral("Led1"), QStringLiteral("CHB dc"));
@@ -225,10 +240,11 @@ void FormPrinc::buildPanel()
         const char* n1;
         const char* n2;
     };
-    const Row rows[4] = {{"min", "Label16", 480, 375, &lblCH1min, &lblCH2min, "lblCH1min", "lblCH2min"},
-                         {"max", "Label17", 840, 375, &lblCH1max, &lblCH2max, "lblCH1max", "lblCH2max"},
-                         {"moy", "Label18", 1200, 495, &lblCH1moy, &lblCH2moy, "lblCH1moy", "lblCH2moy"},
-                         {"delta", "Label19", 1560, 495, &lblCH1delta, &lblCH2delta, "lblCH1delta", "lblCH2delta"}};
+    const Row rows[4] = {
+        {"min", "Label16", 480, 375, &lblCH1min, &lblCH2min, "lblCH1min", "lblCH2min"},
+        {"max", "Label17", 840, 375, &lblCH1max, &lblCH2max, "lblCH1max", "lblCH2max"},
+        {"moy", "Label18", 1200, 495, &lblCH1moy, &lblCH2moy, "lblCH1moy", "lblCH2moy"},
+        {"delta", "Label19", 1560, 495, &lblCH1delta, &lblCH2delta, "lblCH1delta", "lblCH2delta"}};
     for (const Row& r : rows) {
         const QString h = QLatin1String(r.heading);
         heading(f7, r.name, h, 120, r.top, r.width, 255);
@@ -287,7 +303,8 @@ void FormPrinc::buildPanel()
         bar->addWidget(p);
         return p;
     };
-    statusPanel = addPanel(QStringLiteral("Status"), QStringLiteral("Etat"), QStringLiteral("État de la réception"));
+    statusPanel =
+        addPanel(QStringLiteral("Status"), QStringLiteral("Etat"), QStringLiteral("État de la réception"));
     comportPanel = addPanel(QStringLiteral("comport"), QStringLiteral("COM1"), QStringLiteral("Port série"));
 
     MSComm1 = new acquisition::SerialLink(this);

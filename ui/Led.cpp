@@ -6,13 +6,15 @@ namespace ui {
 
 void Led::setFillColor(int bgr)
 {
-    if (bgr == fillColor_)
-        return;
+    if (bgr == fillColor_) return;
     fillColor_ = bgr;
     update();
 }
 
-QColor Led::color() const { return QColor(fillColor_ & 0xFF, (fillColor_ >> 8) & 0xFF, (fillColor_ >> 16) & 0xFF); }
+QColor Led::color() const
+{
+    return QColor(fillColor_ & 0xFF, (fillColor_ >> 8) & 0xFF, (fillColor_ >> 16) & 0xFF);
+}
 
 void Led::paintEvent(QPaintEvent*)
 {

@@ -77,7 +77,9 @@ TEST(FrameAssembler, EndAloneInItsChunkCompletesTheFrame)
 {
     FrameAssembler rx;
     Recorder sink;
-    rx.Reception("\x04" "abcd", sink);
+    rx.Reception("\x04"
+                 "abcd",
+                 sink);
     rx.Reception("\x1b", sink);
     ASSERT_EQ(sink.frames.size(), 1u);
     EXPECT_EQ(sink.frames[0], "abc");
@@ -88,7 +90,10 @@ TEST(FrameAssembler, StartRightAfterAnEndInTheSameChunkOpensTheNextFrame)
 {
     FrameAssembler rx;
     Recorder sink;
-    rx.Reception("\x04" "first;\x1b" "junk\x04sec", sink);
+    rx.Reception("\x04"
+                 "first;\x1b"
+                 "junk\x04sec",
+                 sink);
     rx.Reception("ond;\x1b", sink);
     EXPECT_EQ(sink.frames, (std::vector<QByteArray>{"first", "second"}));
 }
@@ -97,7 +102,9 @@ TEST(FrameAssembler, StartInsideAFrameAbandonsThePartialOne)
 {
     FrameAssembler rx;
     Recorder sink;
-    rx.Reception("\x04" "cut short by a re", sink);
+    rx.Reception("\x04"
+                 "cut short by a re",
+                 sink);
     rx.Reception("set\x04whole;\x1b", sink);
     EXPECT_EQ(sink.frames, std::vector<QByteArray>{"whole"});
 }
@@ -152,7 +159,10 @@ TEST(FrameAssembler, OneHugeChunkWithItsEndIsStillCapped)
 {
     FrameAssembler rx;
     Recorder sink;
-    rx.Reception(QByteArray(1, '\x04') + QByteArray(1 << 20, 'y') + ";\x1b" + "\x04" "after;\x1b", sink);
+    rx.Reception(QByteArray(1, '\x04') + QByteArray(1 << 20, 'y') + ";\x1b" +
+                     "\x04"
+                     "after;\x1b",
+                 sink);
     EXPECT_EQ(sink.frames, std::vector<QByteArray>{"after"});
 }
 
@@ -169,10 +179,10 @@ TEST(FrameAssembler, ChunkBoundariesNeverChangeTheFrames)
         const QByteArray text = frameText(f);
         expected.push_back(text);
         stream += onWire(text);
-        if (k % 3 == 0)
-            stream += "\x1bgarbage\x1b"; // stray ends between frames
+        if (k % 3 == 0) stream += "\x1bgarbage\x1b"; // stray ends between frames
         if (k % 4 == 1)
-            stream += "\x04" "a frame whose end was lost"; // the next start abandons it
+            stream += "\x04"
+                      "a frame whose end was lost"; // the next start abandons it
     }
     stream += "\x04\x1b"; // an empty frame last
     expected.push_back(QByteArray());
@@ -189,8 +199,7 @@ TEST(FrameAssembler, ChunkBoundariesNeverChangeTheFrames)
         qsizetype at = 0;
         while (true) {
             at += 1 + random.bounded(trial % 2 ? 8 : 600);
-            if (at >= stream.size())
-                break;
+            if (at >= stream.size()) break;
             cuts.push_back(at);
         }
         ASSERT_EQ(feedAll(stream, cuts), expected) << "trial " << trial;

@@ -32,7 +32,10 @@ struct Screen : ::testing::Test
     void drawScope(const Tracage::Voies& v) { Tracage::TraceScope(scope, ch1, ch2, ch3, ch4, v, m1, m2, {}); }
 };
 
-double sampleY(double h, int offset, int sample) { return float(h * (offset + (255 - sample) - 128) / 255); }
+double sampleY(double h, int offset, int sample)
+{
+    return float(h * (offset + (255 - sample) - 128) / 255);
+}
 
 } // namespace
 
@@ -153,14 +156,19 @@ TEST_F(Screen, XYFirstPointTakesTheGraticuleColour)
     Tracage::TraceXY(scope, ch1, ch2, 128, 128, {});
     const double w = scope.ScaleWidth(), h = scope.ScaleHeight();
     EXPECT_EQ(atTwips(w * 0.1 + w * (0.8 * 40 / 255), h * 215 / 255), Surface::QBColor(9));
-    EXPECT_EQ(atTwips(w * 0.1 + w * (0.8 * 20 / 255), h * 235 / 255), Surface::QBColor(1)) << "the rest in blue";
+    EXPECT_EQ(atTwips(w * 0.1 + w * (0.8 * 20 / 255), h * 235 / 255), Surface::QBColor(1))
+        << "the rest in blue";
     EXPECT_EQ(scope.ForeColor(), 1);
 }
 
 TEST_F(Screen, LegendTextsAndColours)
 {
-    Tracage::Legende l{true, false, QStringLiteral("500mV/div"), QStringLiteral("   2V/div"),
-                       QStringLiteral("100ms/div"), QStringLiteral("Auto>128")};
+    Tracage::Legende l{true,
+                       false,
+                       QStringLiteral("500mV/div"),
+                       QStringLiteral("   2V/div"),
+                       QStringLiteral("100ms/div"),
+                       QStringLiteral("Auto>128")};
     EXPECT_EQ(Tracage::texteVoie(1, l.ac1, l.gain1), QStringLiteral("CH1ac=500mV/div"));
     EXPECT_EQ(Tracage::texteVoie(2, l.ac2, l.gain2), QStringLiteral("CH2dc=   2V/div"));
     scope.Cls();
@@ -230,8 +238,9 @@ TEST_F(Screen, LinesOutsideThePictureAreClipped)
     const QImage blank = scope.Image().copy();
     scope.setForeColor(4);
     const float W = scope.ScaleWidth(), H = scope.ScaleHeight();
-    const float outside[][4] = {{-900, 100, -15, 100},   {W + 15, 100, W + 900, 100}, {100, -900, 100, -15},
-                                {100, H + 15, 100, H + 900}, {-5000, -5000, -15, -15}, {W + 30, H + 30, W + 300, H + 700}};
+    const float outside[][4] = {{-900, 100, -15, 100},    {W + 15, 100, W + 900, 100},
+                                {100, -900, 100, -15},    {100, H + 15, 100, H + 900},
+                                {-5000, -5000, -15, -15}, {W + 30, H + 30, W + 300, H + 700}};
     for (const auto& l : outside) {
         scope.PSet(l[0], l[1]);
         scope.Line(l[2], l[3]);

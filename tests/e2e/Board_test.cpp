@@ -3,9 +3,9 @@
 #include "support/FakeDialogs.h"
 #include "ui/FormPrinc.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -14,14 +14,12 @@
 using namespace testing_support;
 
 namespace {
-template <class Pred>
-bool waitFor(Pred done, int ms)
+template <class Pred> bool waitFor(Pred done, int ms)
 {
     QElapsedTimer t;
     t.start();
     while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
+        if (t.elapsed() > ms) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
@@ -69,19 +67,19 @@ struct Counts
 
 Counts run(QStringList faults)
 {
-    faults << QStringLiteral("--rate") << QStringLiteral("fast") << QStringLiteral("--count") << QStringLiteral("3000")
-           << QStringLiteral("--chunks") << QStringLiteral("1:4096") << QStringLiteral("--coalesce") << QStringLiteral("3")
-           << QStringLiteral("--seed") << QStringLiteral("7") << QStringLiteral("--linger") << QStringLiteral("1500");
+    faults << QStringLiteral("--rate") << QStringLiteral("fast") << QStringLiteral("--count")
+           << QStringLiteral("3000") << QStringLiteral("--chunks") << QStringLiteral("1:4096")
+           << QStringLiteral("--coalesce") << QStringLiteral("3") << QStringLiteral("--seed")
+           << QStringLiteral("7") << QStringLiteral("--linger") << QStringLiteral("1500");
     Board board(faults);
-    if (board.path().isEmpty())
-        return {};
+    if (board.path().isEmpty()) return {};
     qputenv("VANTOR_COM1", board.path().toLocal8Bit());
     FakeDialogs dialogs;
     ui::FormPrinc w(dialogs);
-    if (!w.MSComm1->PortOpen() || !waitFor([&] { return !board.running(); }, 60000))
-        return {};
+    if (!w.MSComm1->PortOpen() || !waitFor([&] { return !board.running(); }, 60000)) return {};
     QCoreApplication::processEvents();
-    return {board.stat(QStringLiteral("sent")), board.stat(QStringLiteral("intact")), qint64(w.framesDecoded)};
+    return {board.stat(QStringLiteral("sent")), board.stat(QStringLiteral("intact")),
+            qint64(w.framesDecoded)};
 }
 } // namespace
 

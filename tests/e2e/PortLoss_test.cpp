@@ -15,14 +15,12 @@
 using namespace testing_support;
 
 namespace {
-template <class Pred>
-bool waitFor(Pred done, int ms)
+template <class Pred> bool waitFor(Pred done, int ms)
 {
     QElapsedTimer t;
     t.start();
     while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
+        if (t.elapsed() > ms) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
@@ -47,7 +45,8 @@ TEST(PortLoss, UnpluggedMidFrameThenBack)
     ASSERT_TRUE(waitFor([&] { return !w.MSComm1->PortOpen(); }, 5000)) << "the loss is noticed";
     EXPECT_GT(w.framesDecoded, 10u);
     EXPECT_EQ(w.panel(QStringLiteral("comport"))->text(), QStringLiteral("COM1 erreur"));
-    EXPECT_TRUE(waitFor([&] { return w.panel(QStringLiteral("Status"))->text() == QStringLiteral("Rx TimeOut"); }, 1000))
+    EXPECT_TRUE(waitFor(
+        [&] { return w.panel(QStringLiteral("Status"))->text() == QStringLiteral("Rx TimeOut"); }, 1000))
         << "the half frame ends in the timeout";
     EXPECT_TRUE(dialogs.warnings.isEmpty()) << "no box in the middle of a measurement";
 

@@ -15,11 +15,9 @@ namespace {
 double residentMiB()
 {
     QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
+    if (!f.open(QIODevice::ReadOnly)) return 0;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     return 0;
 }
 
@@ -33,10 +31,11 @@ int frameCount()
 TEST(Stress, EveryIntactFrameIsDecodedAndMemoryStaysFlat)
 {
     const int frames = frameCount();
-    Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"), QString::number(frames),
-                 QStringLiteral("--chunks"), QStringLiteral("1:4096"), QStringLiteral("--garbage"),
-                 QStringLiteral("0.1"), QStringLiteral("--stray-start"), QStringLiteral("0.05"),
-                 QStringLiteral("--seed"), QStringLiteral("99"), QStringLiteral("--linger"), QStringLiteral("1000")});
+    Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"),
+                 QString::number(frames), QStringLiteral("--chunks"), QStringLiteral("1:4096"),
+                 QStringLiteral("--garbage"), QStringLiteral("0.1"), QStringLiteral("--stray-start"),
+                 QStringLiteral("0.05"), QStringLiteral("--seed"), QStringLiteral("99"),
+                 QStringLiteral("--linger"), QStringLiteral("1000")});
     ASSERT_FALSE(board.path().isEmpty());
     qputenv("VANTOR_COM1", board.path().toLocal8Bit());
     FakeDialogs dialogs;
@@ -61,14 +60,15 @@ TEST(Stress, EveryIntactFrameIsDecodedAndMemoryStaysFlat)
     t.start();
     while (board.running() && t.elapsed() < 600000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (rssAfterWarmUp == 0 && w.framesDecoded >= quint64(frames / 10))
-            rssAfterWarmUp = residentMiB();
+        if (rssAfterWarmUp == 0 && w.framesDecoded >= quint64(frames / 10)) rssAfterWarmUp = residentMiB();
     }
     QCoreApplication::processEvents();
     const double rssEnd = residentMiB();
-    std::printf("stress: %d frames sent, %lld intact, %llu decoded; RSS %.1f -> %.1f MiB; %d ticks, longest gap %lld ms\n",
-                frames, board.stat(QStringLiteral("intact")), static_cast<unsigned long long>(w.framesDecoded),
-                rssAfterWarmUp, rssEnd, ticks, static_cast<long long>(longestGapMs));
+    std::printf("stress: %d frames sent, %lld intact, %llu decoded; RSS %.1f -> %.1f MiB; %d ticks, longest "
+                "gap %lld ms\n",
+                frames, board.stat(QStringLiteral("intact")),
+                static_cast<unsigned long long>(w.framesDecoded), rssAfterWarmUp, rssEnd, ticks,
+                static_cast<long long>(longestGapMs));
     ASSERT_FALSE(board.running()) << "the board finished";
     EXPECT_EQ(board.stat(QStringLiteral("sent")), frames);
     EXPECT_EQ(qint64(w.framesDecoded), board.stat(QStringLiteral("intact")));

@@ -2,9 +2,8 @@
 // to decimals and to integers, and the "shown as a number" text.
 #include "measure/Format.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace {
@@ -19,7 +18,8 @@ QString inLocale(const char* cText, const QLocale& locale)
     return locale == frLocale ? s.replace(u'.', u',') : s;
 }
 
-struct LeadingCase {
+struct LeadingCase
+{
     const char* text;
     double expected;
     const char* reason;
@@ -73,7 +73,8 @@ TEST(FormatLeadingNumber, OverflowGivesSignedInfinity)
     EXPECT_EQ(Format::leadingNumber(u"-1e999"), -std::numeric_limits<double>::infinity());
 }
 
-struct RoundIntCase {
+struct RoundIntCase
+{
     double v;
     int expected;
     const char* reason;
@@ -120,7 +121,8 @@ TEST(FormatRoundHalfEvenInt16, Table)
     }
 }
 
-struct DecimalCase {
+struct DecimalCase
+{
     double v;
     int decimals;
     double rounded;   // roundDecimals
@@ -175,7 +177,8 @@ TEST(FormatFixed, TableInCAndFrenchLocales)
         SCOPED_TRACE(locale.name().toStdString());
         for (const auto& c : decimalCases) {
             SCOPED_TRACE(c.reason);
-            EXPECT_EQ(Format::fixed(c.v, c.decimals, locale).toStdString(), inLocale(c.text, locale).toStdString());
+            EXPECT_EQ(Format::fixed(c.v, c.decimals, locale).toStdString(),
+                      inLocale(c.text, locale).toStdString());
         }
     }
 }
@@ -184,18 +187,23 @@ TEST(FormatFixed, FrenchUsesDecimalCommaAndNoGrouping)
 {
     // French groups thousands with a space; the format patterns never group.
     EXPECT_EQ(Format::fixed(500.0, 1, frLocale).toStdString(), QStringLiteral("500,0").toStdString());
-    EXPECT_EQ(Format::fixed(1234567.0, 2, frLocale).toStdString(), QStringLiteral("1234567,00").toStdString());
+    EXPECT_EQ(Format::fixed(1234567.0, 2, frLocale).toStdString(),
+              QStringLiteral("1234567,00").toStdString());
 }
 
 TEST(FormatFixed, NonFinite)
 {
     // Not reachable from the board's texts; written readably rather than as digits.
-    EXPECT_EQ(Format::fixed(std::numeric_limits<double>::infinity(), 2, cLocale).toStdString(), QStringLiteral("inf").toStdString());
-    EXPECT_EQ(Format::fixed(-std::numeric_limits<double>::infinity(), 2, cLocale).toStdString(), QStringLiteral("-inf").toStdString());
-    EXPECT_EQ(Format::fixed(std::numeric_limits<double>::quiet_NaN(), 2, cLocale).toStdString(), QStringLiteral("nan").toStdString());
+    EXPECT_EQ(Format::fixed(std::numeric_limits<double>::infinity(), 2, cLocale).toStdString(),
+              QStringLiteral("inf").toStdString());
+    EXPECT_EQ(Format::fixed(-std::numeric_limits<double>::infinity(), 2, cLocale).toStdString(),
+              QStringLiteral("-inf").toStdString());
+    EXPECT_EQ(Format::fixed(std::numeric_limits<double>::quiet_NaN(), 2, cLocale).toStdString(),
+              QStringLiteral("nan").toStdString());
 }
 
-struct ShownCase {
+struct ShownCase
+{
     float v;
     const char* text; // C locale
     const char* reason;
@@ -240,14 +248,18 @@ TEST(FormatShown, FrenchExample)
 
 TEST(FormatShown, NonFinite)
 {
-    EXPECT_EQ(Format::shown(std::numeric_limits<float>::infinity(), cLocale).toStdString(), QStringLiteral("inf").toStdString());
-    EXPECT_EQ(Format::shown(-std::numeric_limits<float>::infinity(), cLocale).toStdString(), QStringLiteral("-inf").toStdString());
-    EXPECT_EQ(Format::shown(std::numeric_limits<float>::quiet_NaN(), cLocale).toStdString(), QStringLiteral("nan").toStdString());
+    EXPECT_EQ(Format::shown(std::numeric_limits<float>::infinity(), cLocale).toStdString(),
+              QStringLiteral("inf").toStdString());
+    EXPECT_EQ(Format::shown(-std::numeric_limits<float>::infinity(), cLocale).toStdString(),
+              QStringLiteral("-inf").toStdString());
+    EXPECT_EQ(Format::shown(std::numeric_limits<float>::quiet_NaN(), cLocale).toStdString(),
+              QStringLiteral("nan").toStdString());
 }
 
 TEST(FormatInteger, Table)
 {
-    const struct {
+    const struct
+    {
         int v;
         const char* text;
         const char* reason;

@@ -2,7 +2,6 @@
 #include "measure/Readouts.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 
 namespace {
@@ -17,7 +16,8 @@ QString inLocale(const char* cText, const QLocale& locale)
     return locale == frLocale ? s.replace(u'.', u',') : s;
 }
 
-struct UnitCase {
+struct UnitCase
+{
     const char* text;
     const char* unit;
     const char* reason;
@@ -42,7 +42,9 @@ TEST(ReadoutsTimeUnit, Table)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
-        EXPECT_EQ(Readouts::timeUnit(QString::fromLatin1(c.text)).toStdString(), QString::fromLatin1(c.unit).toStdString()) << c.text;
+        EXPECT_EQ(Readouts::timeUnit(QString::fromLatin1(c.text)).toStdString(),
+                  QString::fromLatin1(c.unit).toStdString())
+            << c.text;
     }
 }
 
@@ -61,11 +63,14 @@ TEST(ReadoutsVoltageUnit, Table)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
-        EXPECT_EQ(Readouts::voltageUnit(QString::fromLatin1(c.text)).toStdString(), QString::fromLatin1(c.unit).toStdString()) << c.text;
+        EXPECT_EQ(Readouts::voltageUnit(QString::fromLatin1(c.text)).toStdString(),
+                  QString::fromLatin1(c.unit).toStdString())
+            << c.text;
     }
 }
 
-struct TimeCase {
+struct TimeCase
+{
     const char* timeBase;
     int oldX, oldX2, w;
     const char *t1, *t2, *tdiff;
@@ -76,7 +81,8 @@ struct TimeCase {
 const TimeCase timeCases[] = {
     {"100ms", 1250, 3750, 5000, "250ms", "750ms", "500.0ms", "2.00Hz", "documented case"},
     {"100ms", 1250, 1250, 5000, "250ms", "250ms", "0.0ms", "inf", "no difference"},
-    {"100ms", 3750, 1250, 5000, "750ms", "250ms", "500.0ms", "2.00Hz", "cursor 2 left of cursor 1: difference positive"},
+    {"100ms", 3750, 1250, 5000, "750ms", "250ms", "500.0ms", "2.00Hz",
+     "cursor 2 left of cursor 1: difference positive"},
     {" 10us", 0, 5000, 5000, "0us", "100us", "100.0us", "10.000kHz", "microseconds"},
     {"   1s", 0, 2500, 5000, "0s", "5s", "5.0s", "0.200Hz", "seconds"},
     {" 20us", 0, 500, 5000, "0us", "20us", "20.0us", "50.000kHz", "20 us gives 50.000kHz"},
@@ -84,12 +90,16 @@ const TimeCase timeCases[] = {
     {"   1s", 0, 1000, 5000, "0s", "2s", "2.0s", "0.500Hz", "2 s gives 0.500Hz"},
     {"   2s", 0, 500, 5000, "0s", "2s", "2.0s", "0.500Hz", "2 s/div is seconds, not a unit \"2s\""},
     {"  10s", 0, 5000, 5000, "0s", "100s", "100.0s", "0.010Hz", "unit s after a 0"},
-    {"100ms", 1, 3, 4000, "0.3ms", "0.8ms", "0.5ms", "2000.00Hz", "T1 0.25 and T2 0.75: halves away from zero"},
-    {"100ms", -1, 0, 4000, "-0.3ms", "0ms", "0.3ms", "4000.00Hz", "negative time, half away from zero; dT 0.25 rounded to 0.3"},
+    {"100ms", 1, 3, 4000, "0.3ms", "0.8ms", "0.5ms", "2000.00Hz",
+     "T1 0.25 and T2 0.75: halves away from zero"},
+    {"100ms", -1, 0, 4000, "-0.3ms", "0ms", "0.3ms", "4000.00Hz",
+     "negative time, half away from zero; dT 0.25 rounded to 0.3"},
     {"100ms", 3, 0, 5000, "0.6ms", "0ms", "0.6ms", "1666.67Hz", "float dT of 0.6000000000000001"},
     {" 10us", 0, 1500, 5000, "0us", "30us", "30.0us", "33.333kHz", "three decimals of kHz"},
-    {"100ms", 32767, 0, 5000, "6553.4ms", "0ms", "6553.4ms", "0.15Hz", "largest cursor position, no grouping"},
-    {"  2ns", 0, 2500, 5000, "0ns", "10ns", "10.0ns", nullptr, "unknown unit: frequency unchanged, others carry ns"},
+    {"100ms", 32767, 0, 5000, "6553.4ms", "0ms", "6553.4ms", "0.15Hz",
+     "largest cursor position, no grouping"},
+    {"  2ns", 0, 2500, 5000, "0ns", "10ns", "10.0ns", nullptr,
+     "unknown unit: frequency unchanged, others carry ns"},
     {"100mS", 0, 2500, 5000, "0mS", "500mS", "500.0mS", nullptr, "unit compared case-sensitively"},
     {"  2ns", 100, 100, 5000, "0.4ns", "0.4ns", "0.0ns", "inf", "no difference gives inf whatever the unit"},
     {"   ms", 1250, 3750, 5000, "0ms", "0ms", "0.0ms", "inf", "time base with no number counts as 0"},
@@ -102,7 +112,8 @@ TEST(ReadoutsTime, TableInCAndFrenchLocales)
         SCOPED_TRACE(locale.name().toStdString());
         for (const auto& c : timeCases) {
             SCOPED_TRACE(c.reason);
-            const auto r = Readouts::timeReadouts(QString::fromLatin1(c.timeBase), c.oldX, c.oldX2, c.w, locale);
+            const auto r =
+                Readouts::timeReadouts(QString::fromLatin1(c.timeBase), c.oldX, c.oldX2, c.w, locale);
             EXPECT_EQ(r.t1.toStdString(), inLocale(c.t1, locale).toStdString());
             EXPECT_EQ(r.t2.toStdString(), inLocale(c.t2, locale).toStdString());
             EXPECT_EQ(r.tdiff.toStdString(), inLocale(c.tdiff, locale).toStdString());
@@ -125,7 +136,8 @@ TEST(ReadoutsTime, FrenchDecimalComma)
     EXPECT_EQ(s.t1.toStdString(), "0,3ms");
 }
 
-struct VoltageCase {
+struct VoltageCase
+{
     const char* gain;
     int oldY, oldY2, h;
     const char *v1, *v2, *diff;
@@ -138,7 +150,8 @@ const VoltageCase voltageCases[] = {
     {"500mV", 4000, 4000, 4000, "-2000mV", "-2000mV", "0mV", "bottom edge"},
     {"500mV", 1000, 3000, 4000, "1000mV", "-1000mV", "2000mV", "channel 1"},
     {"   2V", 1000, 3000, 4000, "4V", "-4V", "8V", "channel 2"},
-    {"500mV", 3000, 1000, 4000, "-1000mV", "1000mV", "-2000mV", "cursor 2 above cursor 1: difference negative"},
+    {"500mV", 3000, 1000, 4000, "-1000mV", "1000mV", "-2000mV",
+     "cursor 2 above cursor 1: difference negative"},
     {"   2V", 3000, 1000, 4000, "-4V", "4V", "-8V", "cursor 2 above cursor 1 in volts"},
     {"500mV", 1200, 2000, 4000, "800mV", "0mV", "800mV", "d1 = 1.6 gives 800mV"},
     {"   2V", 2650, 2000, 4000, "-2.6V", "0V", "-2.6V", "d1 = -1.3 gives -2.6V"},
@@ -157,7 +170,8 @@ TEST(ReadoutsVoltage, TableInCAndFrenchLocales)
         SCOPED_TRACE(locale.name().toStdString());
         for (const auto& c : voltageCases) {
             SCOPED_TRACE(c.reason);
-            const auto r = Readouts::voltageReadouts(QString::fromLatin1(c.gain), c.oldY, c.oldY2, c.h, locale);
+            const auto r =
+                Readouts::voltageReadouts(QString::fromLatin1(c.gain), c.oldY, c.oldY2, c.h, locale);
             EXPECT_EQ(r.v1.toStdString(), inLocale(c.v1, locale).toStdString());
             EXPECT_EQ(r.v2.toStdString(), inLocale(c.v2, locale).toStdString());
             EXPECT_EQ(r.diff.toStdString(), inLocale(c.diff, locale).toStdString());

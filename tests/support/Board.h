@@ -27,8 +27,7 @@ public:
     ~Board()
     {
         process_.terminate();
-        if (!process_.waitForFinished(3000))
-            process_.kill();
+        if (!process_.waitForFinished(3000)) process_.kill();
         process_.waitForFinished(1000);
     }
     Board(const Board&) = delete;
@@ -43,8 +42,7 @@ public:
     qint64 stat(const QString& name) const
     {
         QFile f(statsPath_);
-        if (!f.open(QIODevice::ReadOnly))
-            return -1;
+        if (!f.open(QIODevice::ReadOnly)) return -1;
         const QRegularExpression re(name + QStringLiteral("=(\\d+)"));
         const auto m = re.match(QString::fromLatin1(f.readAll()));
         return m.hasMatch() ? m.captured(1).toLongLong() : -1;

@@ -19,16 +19,14 @@ struct FakeDialogs final : ui::Dialogs
     ui::Answer question(QWidget*, const QString& text) override
     {
         questions << text;
-        if (answers.empty())
-            return ui::Answer::Cancel;
+        if (answers.empty()) return ui::Answer::Cancel;
         const ui::Answer a = answers.front();
         answers.pop_front();
         return a;
     }
     std::optional<QString> saveFileName(QWidget*, const QString&, const QString&, const QString&) override
     {
-        if (fileNames.empty())
-            return std::nullopt;
+        if (fileNames.empty()) return std::nullopt;
         auto f = fileNames.front();
         fileNames.pop_front();
         return f;

@@ -26,7 +26,9 @@ inline QByteArray frameText(const FrameFields& f)
 {
     QByteArray t(388, f.filler);
     const auto put = [&t](int position, const QByteArray& s) { t.replace(position - 1, s.size(), s); };
-    const auto hex = [](std::uint8_t v) { return QByteArray::number(v, 16).rightJustified(2, '0').toUpper(); };
+    const auto hex = [](std::uint8_t v) {
+        return QByteArray::number(v, 16).rightJustified(2, '0').toUpper();
+    };
     put(11, f.gain1.leftJustified(5, ' ', true));
     put(16, f.coupling1.leftJustified(2, ' ', true));
     for (int i = 0; i < kSampleCount; ++i)

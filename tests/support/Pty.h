@@ -4,7 +4,6 @@
 // the test plays the board on the master side.
 #include <QByteArray>
 #include <QString>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -20,8 +19,7 @@ public:
     Pty()
     {
         master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-            return;
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
         path_ = QString::fromLocal8Bit(ptsname(master_));
         // Raw from the start, so nothing the test writes is echoed back or translated.
         const int slave = ::open(ptsname(master_), O_RDWR | O_NOCTTY);
@@ -35,8 +33,7 @@ public:
     }
     ~Pty()
     {
-        if (master_ >= 0)
-            ::close(master_);
+        if (master_ >= 0) ::close(master_);
     }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
@@ -67,8 +64,7 @@ public:
         char buf[256];
         while (true) {
             const ssize_t n = ::read(master_, buf, sizeof buf);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             out.append(buf, n);
         }
         return out;

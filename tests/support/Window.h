@@ -36,14 +36,12 @@ protected:
     QString comport() const { return w->panel(QStringLiteral("comport"))->text(); }
 
     // Lets the event loop deliver what the pty carried, until `done` or a time limit.
-    template <class Pred>
-    bool waitFor(Pred done, int ms = 3000)
+    template <class Pred> bool waitFor(Pred done, int ms = 3000)
     {
         QElapsedTimer t;
         t.start();
         while (!done()) {
-            if (t.elapsed() > ms)
-                return false;
+            if (t.elapsed() > ms) return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
         return true;

@@ -1,12 +1,13 @@
 // Every test program runs headless, with one QApplication for the widgets under test.
+#include "ui/Application.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "ui/Application.h"
-
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     ui::setUpApplication(app);

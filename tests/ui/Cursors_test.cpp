@@ -83,13 +83,16 @@ TEST_F(Cursors, CtrlOrAltMoveNothingButStillRedraw)
 {
     w->ChkCursTemps->setChecked(true);
     w->ChkCursTension->setChecked(true);
-    for (Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::KeyboardModifiers(Qt::AltModifier),
-                                       Qt::ShiftModifier | Qt::ControlModifier}) {
+    for (Qt::KeyboardModifiers mods :
+         {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::KeyboardModifiers(Qt::AltModifier),
+          Qt::ShiftModifier | Qt::ControlModifier}) {
         w->Scope->Cls();
         drag(px(900, 900), px(2000, 2000), Qt::LeftButton, mods);
         EXPECT_EQ(w->curseurs.oldX, 0);
         EXPECT_EQ(w->curseurs.oldY, 0);
-        EXPECT_EQ(w->Scope->Image().pixel(Surface::toPixel(w->Scope->ScaleWidth() / 2), 30), Surface::QBColor(0)) << "redrawn";
+        EXPECT_EQ(w->Scope->Image().pixel(Surface::toPixel(w->Scope->ScaleWidth() / 2), 30),
+                  Surface::QBColor(0))
+            << "redrawn";
     }
 }
 

@@ -60,7 +60,8 @@ TEST_F(Panel, StartState)
     EXPECT_EQ(w->Scope->Image().size(), QSize(329, 263));
     // The graticule alone: the black centre cross and nothing in a trace colour.
     const QImage& img = w->Scope->Image();
-    EXPECT_EQ(img.pixel(display::Surface::toPixel(w->Scope->ScaleWidth() / 2), 30), display::Surface::QBColor(0));
+    EXPECT_EQ(img.pixel(display::Surface::toPixel(w->Scope->ScaleWidth() / 2), 30),
+              display::Surface::QBColor(0));
     int traceColoured = 0;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
@@ -70,24 +71,53 @@ TEST_F(Panel, StartState)
 
 TEST_F(Panel, EveryControlHasItsNameAndAnAccessibleName)
 {
-    const char* names[] = {"Scope", "CmdSave", "cmdScope", "chkScope", "CmdXY", "chkXY", "CH(1)", "CH(4)",
-                           "AC_CH(2)", "Slider2(3)", "CmdResetOffset(4)", "gainCH1", "gainCH4", "lblTime",
-                           "lblTrig", "chkRunStop", "CmdClav(10)", "CmdClav(15)", "Led1", "Led2", "Led3",
-                           "lblCH1moy", "lblCH2delta", "lblVa1", "lblVbDiff", "LblCursT1", "lblCursTdiff",
-                           "lblCursFrq", "ChkCursTemps", "ChkCursTension", "lbl_debug1", "lblOffset"};
+    const char* names[] = {"Scope",
+                           "CmdSave",
+                           "cmdScope",
+                           "chkScope",
+                           "CmdXY",
+                           "chkXY",
+                           "CH(1)",
+                           "CH(4)",
+                           "AC_CH(2)",
+                           "Slider2(3)",
+                           "CmdResetOffset(4)",
+                           "gainCH1",
+                           "gainCH4",
+                           "lblTime",
+                           "lblTrig",
+                           "chkRunStop",
+                           "CmdClav(10)",
+                           "CmdClav(15)",
+                           "Led1",
+                           "Led2",
+                           "Led3",
+                           "lblCH1moy",
+                           "lblCH2delta",
+                           "lblVa1",
+                           "lblVbDiff",
+                           "LblCursT1",
+                           "lblCursTdiff",
+                           "lblCursFrq",
+                           "ChkCursTemps",
+                           "ChkCursTension",
+                           "lbl_debug1",
+                           "lblOffset"};
     for (const char* name : names) {
         auto* widget = w->findChild<QWidget*>(QLatin1String(name));
         ASSERT_NE(widget, nullptr) << name;
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
     }
-    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCH1min"))->accessibleName(), QStringLiteral("CH1 min"));
-    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCursTdiff"))->accessibleName(), QStringLiteral("T2-T1"));
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCH1min"))->accessibleName(),
+              QStringLiteral("CH1 min"));
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("lblCursTdiff"))->accessibleName(),
+              QStringLiteral("T2-T1"));
     // A screen reader can name everything on the panel.
     for (QWidget* child : w->centralWidget()->findChildren<QWidget*>()) {
         if (child->objectName().startsWith(QLatin1String("qt_")) || child->inherits("QSliderPrivate"))
             continue;
-        EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className() << " "
-                                                        << child->objectName().toStdString();
+        EXPECT_FALSE(child->accessibleName().isEmpty())
+            << child->metaObject()->className() << " " << child->objectName().toStdString();
     }
     EXPECT_EQ(w->CmdClav(10)->text(), QStringLiteral("0"));
     EXPECT_EQ(w->CmdClav(11)->text(), QStringLiteral("*"));
@@ -185,7 +215,8 @@ TEST_F(Panel, StatusTextsAndTheTimeout)
     EXPECT_TRUE(w->Timer1->isActive()) << "it goes on firing until the next end";
     w->Reception(";\x1b"); // no start since the timeout: ignored
     EXPECT_EQ(status(), QStringLiteral("Rx TimeOut"));
-    w->Reception("\x04" "abc");
+    w->Reception("\x04"
+                 "abc");
     EXPECT_EQ(status(), QStringLiteral("Rx Start"));
     EXPECT_GT(w->Timer1->remainingTime(), 100) << "a new frame gets the full period";
     w->Reception("d;\x1b");
@@ -303,8 +334,10 @@ TEST_F(Panel, KeypadWithThePortClosedWarnsInFrench)
     dialogs.warnings.clear();
     QTest::mouseClick(w->CmdClav(5), Qt::LeftButton);
     ASSERT_EQ(dialogs.warnings.size(), 1);
-    EXPECT_TRUE(dialogs.warnings.first().contains(QStringLiteral("COM3"))) << dialogs.warnings.first().toStdString();
-    EXPECT_TRUE(dialogs.warnings.first().startsWith(QStringLiteral("La touche"))) << dialogs.warnings.first().toStdString();
+    EXPECT_TRUE(dialogs.warnings.first().contains(QStringLiteral("COM3")))
+        << dialogs.warnings.first().toStdString();
+    EXPECT_TRUE(dialogs.warnings.first().startsWith(QStringLiteral("La touche")))
+        << dialogs.warnings.first().toStdString();
 }
 
 TEST_F(Panel, OpenMenuItemDoesNothingAndQuitCloses)

@@ -38,8 +38,7 @@ protected:
     {
         const QImage& img = w->Scope->Image();
         for (int y = 0; y < img.height(); ++y)
-            if (img.pixel(150, y) == Surface::QBColor(channel))
-                return y;
+            if (img.pixel(150, y) == Surface::QBColor(channel)) return y;
         return -1;
     }
 };

@@ -19,11 +19,12 @@ protected:
     void SetUp() override
     {
         if (geteuid() != 0)
-            GTEST_SKIP() << "mounting a small tmpfs needs root: the full-disk case is not shown for this user";
+            GTEST_SKIP()
+                << "mounting a small tmpfs needs root: the full-disk case is not shown for this user";
         ASSERT_TRUE(dir.isValid());
-        const int rc = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                                   QStringLiteral("-o"), QStringLiteral("size=64k"),
-                                                                   QStringLiteral("tmpfs"), dir.path()});
+        const int rc = QProcess::execute(QStringLiteral("mount"),
+                                         {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                          QStringLiteral("size=64k"), QStringLiteral("tmpfs"), dir.path()});
         if (rc != 0)
             GTEST_SKIP() << "this machine does not allow mounting a tmpfs (mount said " << rc
                          << "): the full-disk case is not shown";
@@ -42,8 +43,7 @@ protected:
     }
     void TearDown() override
     {
-        if (mounted)
-            QProcess::execute(QStringLiteral("umount"), {dir.path()});
+        if (mounted) QProcess::execute(QStringLiteral("umount"), {dir.path()});
     }
     QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
@@ -65,7 +65,8 @@ TEST_F(FullDisk, ReplacingKeepsTheOldFileAndWarns)
     QFile old(dir.filePath(QStringLiteral("trace.bmp")));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("old picture"));
-    EXPECT_EQ(entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("trace.bmp")})) << "no half file left";
+    EXPECT_EQ(entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("trace.bmp")}))
+        << "no half file left";
 }
 
 TEST_F(FullDisk, NewNameWarnsAndLeavesNothing)

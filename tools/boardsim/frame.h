@@ -12,8 +12,8 @@
 
 namespace boardsim {
 
-inline constexpr char kStart = 4;       // frame start code (EOT)
-inline constexpr char kEnd = 27;        // frame end code (ESC)
+inline constexpr char kStart = 4;        // frame start code (EOT)
+inline constexpr char kEnd = 27;         // frame end code (ESC)
 inline constexpr char kTerminator = ';'; // the character the board sends just before the end code
 inline constexpr int kTextLength = 388;
 inline constexpr int kSamples = 80;
@@ -25,7 +25,8 @@ enum class Waveform { Sine, Square, Triangle, Sawtooth, Noise };
 enum class TriggerMode { Auto, Normal, Single };
 enum class Edge { Rising, Falling };
 
-struct Step {
+struct Step
+{
     const char* text; // as sent in the frame (5 chars for gains, 4 for time bases)
     double value;     // volts or seconds per division
 };
@@ -38,17 +39,19 @@ int timeBaseIndex(const char* text);
 const char* waveformName(Waveform w);
 std::optional<Waveform> parseWaveform(const std::string& name);
 
-struct Channel {
-    int gain = 6;                  // index into gainSteps()
-    bool ac = false;               // AC coupling removes the DC offset
+struct Channel
+{
+    int gain = 6;    // index into gainSteps()
+    bool ac = false; // AC coupling removes the DC offset
     Waveform wave = Waveform::Sine;
-    double frequency = 2.0;        // Hz
-    double amplitude = 1.5;        // volts peak, around the offset
-    double offset = 0.5;           // volts DC
-    std::uint64_t key = 0xA;       // identity for the value noise of Waveform::Noise
+    double frequency = 2.0;  // Hz
+    double amplitude = 1.5;  // volts peak, around the offset
+    double offset = 0.5;     // volts DC
+    std::uint64_t key = 0xA; // identity for the value noise of Waveform::Noise
 };
 
-struct BoardState {
+struct BoardState
+{
     BoardState();
     Channel a, b;
     int timeBase = 12; // index into timeBaseSteps(): "100m"
@@ -59,7 +62,8 @@ struct BoardState {
     bool singleArmed = false;
 };
 
-struct Record {
+struct Record
+{
     std::array<std::uint8_t, kSamples> a{};
     std::array<std::uint8_t, kSamples> b{};
 };

@@ -24,37 +24,75 @@ constexpr KeyHelp kKeys[] = {
     {'?', "15", "next waveform of channel B"},
 };
 
-void stepIndex(int& index, int delta, int count) { index = std::clamp(index + delta, 0, count - 1); }
+void stepIndex(int& index, int delta, int count)
+{
+    index = std::clamp(index + delta, 0, count - 1);
+}
 
-void nextWave(Channel& ch) { ch.wave = Waveform((int(ch.wave) + 1) % 5); }
+void nextWave(Channel& ch)
+{
+    ch.wave = Waveform((int(ch.wave) + 1) % 5);
+}
 
 } // namespace
 
-std::span<const KeyHelp> keyHelp() { return kKeys; }
+std::span<const KeyHelp> keyHelp()
+{
+    return kKeys;
+}
 
 bool applyKey(BoardState& s, unsigned char byte)
 {
     const int gains = int(gainSteps().size());
     switch (byte) {
-    case '1': stepIndex(s.a.gain, -1, gains); break;
-    case '2': stepIndex(s.a.gain, +1, gains); break;
-    case '3': s.a.ac = !s.a.ac; break;
-    case '4': stepIndex(s.b.gain, -1, gains); break;
-    case '5': stepIndex(s.b.gain, +1, gains); break;
-    case '6': s.b.ac = !s.b.ac; break;
-    case '7': stepIndex(s.timeBase, -1, int(timeBaseSteps().size())); break;
-    case '8': stepIndex(s.timeBase, +1, int(timeBaseSteps().size())); break;
+    case '1':
+        stepIndex(s.a.gain, -1, gains);
+        break;
+    case '2':
+        stepIndex(s.a.gain, +1, gains);
+        break;
+    case '3':
+        s.a.ac = !s.a.ac;
+        break;
+    case '4':
+        stepIndex(s.b.gain, -1, gains);
+        break;
+    case '5':
+        stepIndex(s.b.gain, +1, gains);
+        break;
+    case '6':
+        s.b.ac = !s.b.ac;
+        break;
+    case '7':
+        stepIndex(s.timeBase, -1, int(timeBaseSteps().size()));
+        break;
+    case '8':
+        stepIndex(s.timeBase, +1, int(timeBaseSteps().size()));
+        break;
     case '9':
         s.trigMode = TriggerMode((int(s.trigMode) + 1) % 3);
         s.singleArmed = s.trigMode == TriggerMode::Single;
         break;
-    case ':': s.trigSource = 1 - s.trigSource; break;
-    case ';': s.trigLevel = std::max(0, s.trigLevel - 8); break;
-    case '<': s.trigLevel = std::min(255, s.trigLevel + 8); break;
-    case '=': s.edge = s.edge == Edge::Rising ? Edge::Falling : Edge::Rising; break;
-    case '>': nextWave(s.a); break;
-    case '?': nextWave(s.b); break;
-    default: return false;
+    case ':':
+        s.trigSource = 1 - s.trigSource;
+        break;
+    case ';':
+        s.trigLevel = std::max(0, s.trigLevel - 8);
+        break;
+    case '<':
+        s.trigLevel = std::min(255, s.trigLevel + 8);
+        break;
+    case '=':
+        s.edge = s.edge == Edge::Rising ? Edge::Falling : Edge::Rising;
+        break;
+    case '>':
+        nextWave(s.a);
+        break;
+    case '?':
+        nextWave(s.b);
+        break;
+    default:
+        return false;
     }
     return true;
 }

@@ -7,8 +7,9 @@
 
 namespace boardsim {
 
-struct KeyHelp {
-    char key;          // byte received
+struct KeyHelp
+{
+    char key;            // byte received
     const char* caption; // keypad caption on the PC
     const char* action;
 };

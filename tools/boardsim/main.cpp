@@ -35,7 +35,9 @@ void onSignal(int sig)
 
 void installSignals()
 {
-    struct sigaction sa{};
+    struct sigaction sa
+    {
+    };
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = 0; // no SA_RESTART: a signal wakes poll()
@@ -56,19 +58,19 @@ void writeAll(int fd, const char* p, std::size_t n)
 {
     while (n > 0) {
         ssize_t w = ::write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return;
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return;
         p += w;
         n -= std::size_t(w);
     }
 }
 
-class Simulator {
+class Simulator
+{
 public:
     explicit Simulator(const Options& o)
-        : o_(o), signalRng_(o.seed), faultRng_(hash64(o.seed ^ 0xFA017ull)), chunkRng_(hash64(o.seed ^ 0xC4C4ull))
+        : o_(o), signalRng_(o.seed), faultRng_(hash64(o.seed ^ 0xFA017ull)),
+          chunkRng_(hash64(o.seed ^ 0xC4C4ull))
     {
         if (o.waveA) state_.a.wave = *o.waveA;
         if (o.waveB) state_.b.wave = *o.waveB;
@@ -99,8 +101,8 @@ private:
     Rng signalRng_, faultRng_, chunkRng_;
     int logFd_ = -1;
 
-    double boardTime_ = 0;       // the board's signal clock, seconds
-    std::uint64_t frames_ = 0;   // frames produced
+    double boardTime_ = 0;     // the board's signal clock, seconds
+    std::uint64_t frames_ = 0; // frames produced
     std::uint64_t noEndLeft_ = 0;
     bool noEndStarted_ = false;
     bool producing_ = true;
@@ -108,12 +110,12 @@ private:
     double drainStart_ = -1;     // when the queue emptied before the hang-up
     bool wasConnected_ = false;
     bool hungUpOnce_ = false;
-    bool unplugged_ = false;     // between a hang-up and the reappearance
+    bool unplugged_ = false; // between a hang-up and the reappearance
     double reappearAt_ = 0;
     double nextProduceAt_ = 0;
     double lingerUntil_ = -1;
-    double lineTime_ = 0;        // real mode: the wire is busy until this time
-    std::size_t unit_ = 0;       // size of the current write, 0 = free
+    double lineTime_ = 0;  // real mode: the wire is busy until this time
+    std::size_t unit_ = 0; // size of the current write, 0 = free
 };
 
 bool Simulator::openPty()
@@ -137,8 +139,7 @@ std::string Simulator::randomBytes(std::size_t n, bool allowEnd)
     std::string s;
     while (s.size() < n) {
         char c = char(faultRng_.next() & 0xFF);
-        if (c != kStart && (allowEnd || c != kEnd))
-            s += c;
+        if (c != kStart && (allowEnd || c != kEnd)) s += c;
     }
     return s;
 }
@@ -147,19 +148,16 @@ std::string Simulator::randomBytes(std::size_t n, bool allowEnd)
 bool Simulator::produceFrame()
 {
     std::optional<double> trig;
-    if (state_.trigMode != TriggerMode::Single || state_.singleArmed)
-        trig = findTrigger(state_, boardTime_);
+    if (state_.trigMode != TriggerMode::Single || state_.singleArmed) trig = findTrigger(state_, boardTime_);
     if (!trig && state_.trigMode != TriggerMode::Auto) {
         boardTime_ += kFrameSeconds;
         return false;
     }
     Record r = acquire(state_, trig.value_or(boardTime_), signalRng_, o_.noiseCodes);
     boardTime_ += kFrameSeconds;
-    if (state_.trigMode == TriggerMode::Single)
-        state_.singleArmed = false;
+    if (state_.trigMode == TriggerMode::Single) state_.singleArmed = false;
 
-    if (faultRng_.chance(o_.garbage))
-        out_.addRaw(randomBytes(faultRng_.range(1, 64), true));
+    if (faultRng_.chance(o_.garbage)) out_.addRaw(randomBytes(faultRng_.range(1, 64), true));
     if (faultRng_.chance(o_.strayStart))
         out_.addRaw(std::string(1, kStart) + randomBytes(faultRng_.range(1, 64), false));
     bool withEnd = !faultRng_.chance(o_.dropEnd);
@@ -200,8 +198,7 @@ bool Simulator::produce(double t)
             producing_ = false;
             break;
         }
-        if (!produceFrame())
-            break;
+        if (!produceFrame()) break;
         ++made;
     }
     if (made == 0 && producing_)
@@ -214,12 +211,9 @@ void Simulator::readInput()
     char buf[512];
     for (;;) {
         ssize_t n = ::read(pty_.fd(), buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return; // EAGAIN, or EIO when the slave is closed
-        if (logFd_ >= 0)
-            writeAll(logFd_, buf, std::size_t(n));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return; // EAGAIN, or EIO when the slave is closed
+        if (logFd_ >= 0) writeAll(logFd_, buf, std::size_t(n));
         out_.counters().rx += std::uint64_t(n);
         for (ssize_t i = 0; i < n; ++i)
             applyKey(state_, static_cast<unsigned char>(buf[i]));
@@ -228,8 +222,7 @@ void Simulator::readInput()
 
 void Simulator::pickUnit()
 {
-    if (unit_ != 0)
-        return;
+    if (unit_ != 0) return;
     if (o_.chunkMax)
         unit_ = chunkRng_.range(o_.chunkMin, o_.chunkMax);
     else if (o_.coalesce > 1 || o_.fast)
@@ -248,14 +241,12 @@ void Simulator::writeReal(double t, bool connected)
     lineTime_ = std::max(lineTime_, t - bank);
     std::size_t avail = std::size_t((t - lineTime_) * rate);
     std::size_t n = unit_ ? (avail >= unit_ ? unit_ : 0) : std::min(avail, out_.size());
-    if (n == 0)
-        return;
+    if (n == 0) return;
     lineTime_ += double(n) / rate;
     std::size_t written = 0;
     if (connected) {
         ssize_t w = ::write(pty_.fd(), out_.data(), n);
-        if (w > 0)
-            written = std::size_t(w);
+        if (w > 0) written = std::size_t(w);
     }
     out_.consume(written, true);
     out_.consume(n - written, false); // refused by the pty or nobody listening: lost
@@ -277,8 +268,7 @@ void Simulator::hangup(double t)
 {
     hangupPending_ = false;
     drainStart_ = -1;
-    if (!o_.link.empty())
-        removeLink(o_.link, pty_.slavePath());
+    if (!o_.link.empty()) removeLink(o_.link, pty_.slavePath());
     pty_.close();
     unit_ = 0;
     if (o_.reappearAfterMs) {
@@ -311,8 +301,7 @@ void Simulator::wait(double t, bool connected)
         return;
     }
     pollfd p{pty_.fd(), short(POLLIN | (o_.fast && !out_.empty() ? POLLOUT : 0)), 0};
-    if (poll(&p, 1, ms) > 0 && (p.revents & POLLIN))
-        readInput();
+    if (poll(&p, 1, ms) > 0 && (p.revents & POLLIN)) readInput();
 }
 
 void Simulator::finish()
@@ -325,11 +314,9 @@ void Simulator::finish()
             std::fclose(f);
         }
     }
-    if (!o_.link.empty() && pty_.isOpen())
-        removeLink(o_.link, pty_.slavePath());
+    if (!o_.link.empty() && pty_.isOpen()) removeLink(o_.link, pty_.slavePath());
     pty_.close();
-    if (logFd_ >= 0)
-        ::close(logFd_);
+    if (logFd_ >= 0) ::close(logFd_);
 }
 
 int Simulator::run()
@@ -341,8 +328,7 @@ int Simulator::run()
             return 1;
         }
     }
-    if (!openPty())
-        return 1;
+    if (!openPty()) return 1;
     const std::size_t lookahead = std::max<std::size_t>(1, o_.chunkMax); // let chunks span frames
     while (!gStop) {
         if (gReport) {
@@ -351,22 +337,18 @@ int Simulator::run()
         }
         double t = now();
         bool connected = pty_.isOpen() && pty_.peerConnected();
-        if (wasConnected_ && !connected && pty_.isOpen())
-            pty_.discardUnread();
+        if (wasConnected_ && !connected && pty_.isOpen()) pty_.discardUnread();
         wasConnected_ = connected;
         if (lingerUntil_ >= 0) {
-            if (t >= lingerUntil_)
-                break;
+            if (t >= lingerUntil_) break;
         } else if (unplugged_) {
             if (t >= reappearAt_) {
-                if (!openPty())
-                    return finish(), 1;
+                if (!openPty()) return finish(), 1;
                 unplugged_ = false;
             }
         } else {
             while (producing_ && !hangupPending_ && out_.size() < lookahead && t >= nextProduceAt_)
-                if (!produce(t))
-                    break;
+                if (!produce(t)) break;
             if (!out_.empty()) {
                 if (!o_.fast)
                     writeReal(t, connected);
@@ -375,13 +357,10 @@ int Simulator::run()
             }
             if (out_.empty() && hangupPending_) {
                 // Let the peer read what is on the wire before the unplug.
-                if (drainStart_ < 0)
-                    drainStart_ = t;
+                if (drainStart_ < 0) drainStart_ = t;
                 int unread = t >= drainStart_ + 0.01 ? pty_.unreadBytes() : 1;
-                if (!connected || unread == 0 || t >= drainStart_ + (unread < 0 ? 0.2 : 1.0))
-                    hangup(t);
-            }
-            else if (out_.empty() && !producing_)
+                if (!connected || unread == 0 || t >= drainStart_ + (unread < 0 ? 0.2 : 1.0)) hangup(t);
+            } else if (out_.empty() && !producing_)
                 lingerUntil_ = t + o_.lingerMs / 1000.0;
         }
         wait(t, connected);
@@ -397,9 +376,14 @@ int main(int argc, char** argv)
     Options o;
     std::string err;
     switch (parseOptions(argc, argv, o, err)) {
-    case ParseResult::Help: std::fputs(usage().c_str(), stdout); return 0;
-    case ParseResult::Error: std::fprintf(stderr, "boardsim: %s\n", err.c_str()); return 2;
-    case ParseResult::Ok: break;
+    case ParseResult::Help:
+        std::fputs(usage().c_str(), stdout);
+        return 0;
+    case ParseResult::Error:
+        std::fprintf(stderr, "boardsim: %s\n", err.c_str());
+        return 2;
+    case ParseResult::Ok:
+        break;
     }
     installSignals();
     Simulator sim(o);

@@ -13,13 +13,11 @@ namespace {
 
 bool toU64(const std::string& s, std::uint64_t& v)
 {
-    if (s.empty() || s[0] == '-')
-        return false;
+    if (s.empty() || s[0] == '-') return false;
     char* end = nullptr;
     errno = 0;
     unsigned long long x = std::strtoull(s.c_str(), &end, 10);
-    if (errno || *end)
-        return false;
+    if (errno || *end) return false;
     v = x;
     return true;
 }
@@ -27,8 +25,7 @@ bool toU64(const std::string& s, std::uint64_t& v)
 bool toInt(const std::string& s, int& v, int lo, int hi)
 {
     std::uint64_t x;
-    if (!toU64(s, x) || x < std::uint64_t(lo) || x > std::uint64_t(hi))
-        return false;
+    if (!toU64(s, x) || x < std::uint64_t(lo) || x > std::uint64_t(hi)) return false;
     v = int(x);
     return true;
 }
@@ -38,8 +35,7 @@ bool toDouble(const std::string& s, double& v, double lo, double hi)
     char* end = nullptr;
     errno = 0;
     double x = std::strtod(s.c_str(), &end);
-    if (s.empty() || errno || *end || !(x >= lo && x <= hi))
-        return false;
+    if (s.empty() || errno || *end || !(x >= lo && x <= hi)) return false;
     v = x;
     return true;
 }
@@ -94,7 +90,8 @@ Keys (one byte from the PC keypad; other bytes are ignored):
 )";
     for (const KeyHelp& k : keyHelp()) {
         std::string cap = std::string("\"") + k.caption + "\"";
-        u += "  '" + std::string(1, k.key) + "'  key " + cap + std::string(6 - cap.size(), ' ') + k.action + "\n";
+        u += "  '" + std::string(1, k.key) + "'  key " + cap + std::string(6 - cap.size(), ' ') + k.action +
+             "\n";
     }
     u += R"(
 Frame: code 4, 388 characters of text, ';', code 27. Start state: A 500mV dc,
@@ -117,21 +114,43 @@ ParseResult parseOptions(int argc, char** argv, Options& o, std::string& err)
         return [&w](const std::string& v) { return (w = parseWaveform(v)).has_value(); };
     };
     auto optFreq = [](std::optional<double>& f) {
-        return [&f](const std::string& v) { double x; return toDouble(v, x, 1e-3, 1e6) && (f = x, true); };
+        return [&f](const std::string& v) {
+            double x;
+            return toDouble(v, x, 1e-3, 1e6) && (f = x, true);
+        };
     };
     auto optU64 = [](std::optional<std::uint64_t>& n) {
-        return [&n](const std::string& v) { std::uint64_t x; return toU64(v, x) && (n = x, true); };
+        return [&n](const std::string& v) {
+            std::uint64_t x;
+            return toU64(v, x) && (n = x, true);
+        };
     };
     auto optProb = [](double& p) { return [&p](const std::string& v) { return toDouble(v, p, 0, 1); }; };
     const std::map<std::string, Handler> withValue = {
-        {"--rate", [&](const std::string& v) { o.fast = v == "fast"; return v == "fast" || v == "real"; }},
+        {"--rate",
+         [&](const std::string& v) {
+             o.fast = v == "fast";
+             return v == "fast" || v == "real";
+         }},
         {"--count", optU64(o.count)},
         {"--linger", [&](const std::string& v) { return toInt(v, o.lingerMs, 0, 86400000); }},
         {"--slice-ms", [&](const std::string& v) { return toInt(v, o.sliceMs, 1, 1000); }},
         {"--seed", [&](const std::string& v) { return toU64(v, o.seed); }},
-        {"--link", [&](const std::string& v) { o.link = v; return !v.empty(); }},
-        {"--log-rx", [&](const std::string& v) { o.logRx = v; return !v.empty(); }},
-        {"--stats-file", [&](const std::string& v) { o.statsFile = v; return !v.empty(); }},
+        {"--link",
+         [&](const std::string& v) {
+             o.link = v;
+             return !v.empty();
+         }},
+        {"--log-rx",
+         [&](const std::string& v) {
+             o.logRx = v;
+             return !v.empty();
+         }},
+        {"--stats-file",
+         [&](const std::string& v) {
+             o.statsFile = v;
+             return !v.empty();
+         }},
         {"--wave-a", optWave(o.waveA)},
         {"--wave-b", optWave(o.waveB)},
         {"--freq-a", optFreq(o.freqA)},
@@ -141,8 +160,8 @@ ParseResult parseOptions(int argc, char** argv, Options& o, std::string& err)
          [&](const std::string& v) {
              auto colon = v.find(':');
              std::uint64_t lo, hi;
-             if (colon == std::string::npos || !toU64(v.substr(0, colon), lo) || !toU64(v.substr(colon + 1), hi)
-                 || lo < 1 || lo > hi || hi > (1u << 20))
+             if (colon == std::string::npos || !toU64(v.substr(0, colon), lo) ||
+                 !toU64(v.substr(colon + 1), hi) || lo < 1 || lo > hi || hi > (1u << 20))
                  return false;
              o.chunkMin = lo;
              o.chunkMax = hi;
@@ -152,15 +171,22 @@ ParseResult parseOptions(int argc, char** argv, Options& o, std::string& err)
         {"--drop-end", optProb(o.dropEnd)},
         {"--garbage", optProb(o.garbage)},
         {"--stray-start", optProb(o.strayStart)},
-        {"--no-end-bytes", [&](const std::string& v) { o.noEnd = true; return optU64(o.noEndBytes)(v); }},
+        {"--no-end-bytes",
+         [&](const std::string& v) {
+             o.noEnd = true;
+             return optU64(o.noEndBytes)(v);
+         }},
         {"--hangup-after", optU64(o.hangupAfter)},
-        {"--reappear-after", [&](const std::string& v) { int ms; return toInt(v, ms, 0, 86400000) && (o.reappearAfterMs = ms, true); }},
+        {"--reappear-after",
+         [&](const std::string& v) {
+             int ms;
+             return toInt(v, ms, 0, 86400000) && (o.reappearAfterMs = ms, true);
+         }},
     };
 
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h")
-            return ParseResult::Help;
+        if (arg == "--help" || arg == "-h") return ParseResult::Help;
         if (arg == "--no-end") {
             o.noEnd = true;
             continue;

@@ -6,14 +6,13 @@ namespace boardsim {
 
 std::string counterLine(const Counters& c)
 {
-    return "boardsim: sent=" + std::to_string(c.sent) + " intact=" + std::to_string(c.intact)
-           + " bytes=" + std::to_string(c.bytes) + " rx=" + std::to_string(c.rx);
+    return "boardsim: sent=" + std::to_string(c.sent) + " intact=" + std::to_string(c.intact) +
+           " bytes=" + std::to_string(c.bytes) + " rx=" + std::to_string(c.rx);
 }
 
 void OutputQueue::addFrame(const std::string& bytes, bool hasEnd)
 {
-    if (bytes.empty())
-        return;
+    if (bytes.empty()) return;
     marks_.push_back({produced_, produced_ + bytes.size() - 1, hasEnd});
     addRaw(bytes);
 }
@@ -31,24 +30,18 @@ void OutputQueue::addRaw(const std::string& bytes)
 void OutputQueue::consume(std::size_t n, bool written)
 {
     n = std::min(n, size());
-    if (n == 0)
-        return;
+    if (n == 0) return;
     const std::uint64_t from = consumed_, to = consumed_ + n; // [from, to)
-    if (written)
-        c_.bytes += n;
+    if (written) c_.bytes += n;
     for (Mark& m : marks_) {
-        if (m.first >= to)
-            break;
-        if (m.last < from)
-            continue;
+        if (m.first >= to) break;
+        if (m.last < from) continue;
         if (written && m.first >= from) // its start code goes out now
             ++c_.sent;
-        if (!written)
-            m.damaged = true;
+        if (!written) m.damaged = true;
     }
     while (!marks_.empty() && marks_.front().last < to) {
-        if (marks_.front().hasEnd && !marks_.front().damaged)
-            ++c_.intact;
+        if (marks_.front().hasEnd && !marks_.front().damaged) ++c_.intact;
         marks_.pop_front();
     }
     head_ += n;

@@ -8,7 +8,8 @@
 
 namespace boardsim {
 
-struct Counters {
+struct Counters
+{
     std::uint64_t sent = 0;   // frames whose start code was written to the pty
     std::uint64_t intact = 0; // frames written whole, end code included
     std::uint64_t bytes = 0;  // bytes written to the pty
@@ -17,7 +18,8 @@ struct Counters {
 
 std::string counterLine(const Counters& c); // "boardsim: sent=.. intact=.. bytes=.. rx=.."
 
-class OutputQueue {
+class OutputQueue
+{
 public:
     // A frame beginning with its start code; hasEnd tells whether it ends with
     // the end code.
@@ -32,7 +34,8 @@ public:
     Counters& counters() { return c_; }
 
 private:
-    struct Mark {
+    struct Mark
+    {
         std::uint64_t first, last; // stream positions of its first and last byte
         bool hasEnd;
         bool damaged = false;

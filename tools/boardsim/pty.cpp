@@ -63,15 +63,13 @@ bool Pty::open(std::string& err)
 
 void Pty::close()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
 
 bool Pty::peerConnected() const
 {
-    if (fd_ < 0)
-        return false;
+    if (fd_ < 0) return false;
     pollfd p{fd_, 0, 0};
     return poll(&p, 1, 0) == 0 || !(p.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
@@ -81,11 +79,9 @@ int Pty::unreadBytes() const
     // The master cannot tell; a second descriptor on the slave can, without
     // disturbing the peer's.
     int s = fd_ < 0 ? -1 : ::open(slave_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (s < 0)
-        return -1;
+    if (s < 0) return -1;
     int n = -1;
-    if (ioctl(s, FIONREAD, &n) != 0)
-        n = -1;
+    if (ioctl(s, FIONREAD, &n) != 0) n = -1;
     ::close(s);
     return n;
 }
@@ -115,8 +111,7 @@ void removeLink(const std::string& link, const std::string& target)
 {
     std::vector<char> buf(4096);
     ssize_t n = readlink(link.c_str(), buf.data(), buf.size() - 1);
-    if (n >= 0 && std::string(buf.data(), std::size_t(n)) == target)
-        ::unlink(link.c_str());
+    if (n >= 0 && std::string(buf.data(), std::size_t(n)) == target) ::unlink(link.c_str());
 }
 
 } // namespace boardsim

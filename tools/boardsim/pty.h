@@ -6,7 +6,8 @@
 
 namespace boardsim {
 
-class Pty {
+class Pty
+{
 public:
     Pty() = default;
     Pty(const Pty&) = delete;

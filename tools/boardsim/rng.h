@@ -6,7 +6,8 @@
 
 namespace boardsim {
 
-class Rng {
+class Rng
+{
 public:
     explicit Rng(std::uint64_t seed = 1) : state_(seed) {}
 

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
 
 namespace ui {
@@ -127,7 +128,7 @@ void DebugLabel::setText(const QString& text)
     while (first + 2 < lines_.size() && lines_[first + 1] <= same)
         ++first;
     const int last = int(std::max(lines.size(), lines_.size())) - 1;
-    redrawLines(first, last);
+    // The picture of the lines is brought up to date when it is painted, not per chunk.
     pending_ |= QRect(0, first * lineHeight_, width(), (last - first) * lineHeight_);
     if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRefreshMs) flush();
 }
@@ -136,12 +137,17 @@ void DebugLabel::flush()
 {
     if (pending_.isEmpty()) return;
     update(pending_);
+    stale_ |= pending_;
     pending_ = QRect();
     sinceRepaint_.start();
 }
 
 void DebugLabel::paintEvent(QPaintEvent* event)
 {
+    if (!stale_.isEmpty()) {
+        redrawLines(stale_.top() / lineHeight_, (stale_.bottom() + 1 + lineHeight_ - 1) / lineHeight_);
+        stale_ = QRect();
+    }
     QPainter painter(this);
     painter.drawImage(event->rect(), canvas_, event->rect());
 }

@@ -45,7 +45,8 @@ private:
 
     QString text_;
     QList<qsizetype> lines_;
-    QRect pending_; // changed since the last repaint
+    QRect pending_; // changed since the last repaint was asked for
+    QRect stale_;   // asked to repaint, canvas not yet redrawn
     QElapsedTimer sinceRepaint_;
     int visibleHeight_ = 0;
     int lineHeight_ = 1;

@@ -27,7 +27,7 @@ struct FakeDialogs final : ui::Dialogs
     std::optional<QString> saveFileName(QWidget*, const QString&, const QString&, const QString&) override
     {
         if (fileNames.empty()) return std::nullopt;
-        auto f = fileNames.front();
+        std::optional<QString> f = std::move(fileNames.front());
         fileNames.pop_front();
         return f;
     }

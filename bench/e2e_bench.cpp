@@ -7,6 +7,7 @@
 // Prints "name value unit" lines.
 #include "support/Board.h"
 #include "support/FakeDialogs.h"
+#include "support/Wait.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/FormPrinc.h"
@@ -25,15 +26,6 @@
 using namespace testing_support;
 
 namespace {
-
-double residentMiB(const QString& pid = QStringLiteral("self"))
-{
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return -1;
-}
 
 // CPU seconds of a process: the scheduler's nanosecond count where there is one, else
 // user plus system ticks.
@@ -55,17 +47,6 @@ void print(const char* name, double value, const char* unit)
 {
     std::printf("%s %.3f %s\n", name, value, unit);
     std::fflush(stdout);
-}
-
-template <class Pred> bool waitFor(Pred done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 int fast(int frames)

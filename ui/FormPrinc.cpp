@@ -307,16 +307,16 @@ void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
         if (t.frq) lblCursFrq->setText(*t.frq);
     }
     if (handled.voltage) {
-        const Readouts::VoltageTexts a =
-            Readouts::voltageReadouts(gain1, curseurs.oldY, curseurs.oldY2, h, locale);
-        lblVa1->setText(a.v1);
-        lblVa2->setText(a.v2);
-        lblVaDiff->setText(a.diff);
-        const Readouts::VoltageTexts b =
-            Readouts::voltageReadouts(gain2, curseurs.oldY, curseurs.oldY2, h, locale);
-        lblVb1->setText(b.v1);
-        lblVb2->setText(b.v2);
-        lblVbDiff->setText(b.diff);
+        // Both channels at the same two cursors, each in its own gain.
+        const auto voltages = [&](const QString& gain, QLabel* first, QLabel* second, QLabel* diff) {
+            const Readouts::VoltageTexts v =
+                Readouts::voltageReadouts(gain, curseurs.oldY, curseurs.oldY2, h, locale);
+            first->setText(v.v1);
+            second->setText(v.v2);
+            diff->setText(v.diff);
+        };
+        voltages(gain1, lblVa1, lblVa2, lblVaDiff);
+        voltages(gain2, lblVb1, lblVb2, lblVbDiff);
     }
     Tracage::TraceCurseurs(*Scope, button, w, h, curseurs, ChkCursTemps->isChecked(),
                            ChkCursTension->isChecked(), chkScope->isChecked(), drawGraph_);

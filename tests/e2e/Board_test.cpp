@@ -1,6 +1,7 @@
 // The program against the simulated board on a real pseudo-terminal: the demo's path.
 #include "support/Board.h"
 #include "support/FakeDialogs.h"
+#include "support/Wait.h"
 #include "ui/FormPrinc.h"
 
 #include <QCheckBox>
@@ -12,19 +13,6 @@
 #include <gtest/gtest.h>
 
 using namespace testing_support;
-
-namespace {
-template <class Pred> bool waitFor(Pred done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-} // namespace
 
 TEST(EndToEnd, BoardAtTheLinkRateFillsThePanelAndAnswersTheKeypad)
 {

@@ -1,6 +1,7 @@
 // The board's end vanishes mid-frame (an unplugged USB adapter) and comes back later.
 #include "support/Board.h"
 #include "support/FakeDialogs.h"
+#include "support/Wait.h"
 #include "ui/FormPrinc.h"
 
 #include <QCoreApplication>
@@ -13,19 +14,6 @@
 #include <gtest/gtest.h>
 
 using namespace testing_support;
-
-namespace {
-template <class Pred> bool waitFor(Pred done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-} // namespace
 
 TEST(PortLoss, UnpluggedMidFrameThenBack)
 {

@@ -1,6 +1,7 @@
 // A long run of frames in random chunks with garbage, stray starts and lost ends.
 #include "support/Board.h"
 #include "support/FakeDialogs.h"
+#include "support/Wait.h"
 #include "ui/FormPrinc.h"
 
 #include <QCoreApplication>
@@ -12,15 +13,6 @@
 using namespace testing_support;
 
 namespace {
-double residentMiB()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
 int frameCount()
 {
     const int n = qEnvironmentVariableIntValue("VANTOR_STRESS_FRAMES");

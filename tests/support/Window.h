@@ -4,6 +4,7 @@
 // COM3 and COM4 name devices that do not exist.
 #include "support/FakeDialogs.h"
 #include "support/Pty.h"
+#include "support/Wait.h"
 #include "ui/FormPrinc.h"
 
 #include <QCoreApplication>
@@ -34,18 +35,6 @@ protected:
 
     QString status() const { return w->panel(QStringLiteral("Status"))->text(); }
     QString comport() const { return w->panel(QStringLiteral("comport"))->text(); }
-
-    // Lets the event loop deliver what the pty carried, until `done` or a time limit.
-    template <class Pred> bool waitFor(Pred done, int ms = 3000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > ms) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return true;
-    }
 };
 
 } // namespace testing_support

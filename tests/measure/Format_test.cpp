@@ -1,6 +1,7 @@
 // Tests of the number rules (measure/Format.h): the number a text begins with, rounding
 // to decimals and to integers, and the "shown as a number" text.
 #include "measure/Format.h"
+#include "support/Locales.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -8,15 +9,9 @@
 
 namespace {
 
-const QLocale cLocale = QLocale::c();
-const QLocale frLocale(QLocale::French, QLocale::France);
-
-// Expected texts are written with '.'; in the French locale the same text with ','.
-QString inLocale(const char* cText, const QLocale& locale)
-{
-    QString s = QString::fromUtf8(cText);
-    return locale == frLocale ? s.replace(u'.', u',') : s;
-}
+using testing_support::cLocale;
+using testing_support::frLocale;
+using testing_support::inLocale;
 
 struct LeadingCase
 {

@@ -1,20 +1,15 @@
 // Tests of the cursor readout texts (measure/Readouts.h).
 #include "measure/Readouts.h"
+#include "support/Locales.h"
 
 #include <gtest/gtest.h>
 #include <optional>
 
 namespace {
 
-const QLocale cLocale = QLocale::c();
-const QLocale frLocale(QLocale::French, QLocale::France);
-
-// Expected texts are written with '.'; in the French locale the same text with ','.
-QString inLocale(const char* cText, const QLocale& locale)
-{
-    QString s = QString::fromUtf8(cText);
-    return locale == frLocale ? s.replace(u'.', u',') : s;
-}
+using testing_support::cLocale;
+using testing_support::frLocale;
+using testing_support::inLocale;
 
 struct UnitCase
 {

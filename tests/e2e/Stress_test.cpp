@@ -13,6 +13,14 @@
 using namespace testing_support;
 
 namespace {
+// AddressSanitizer keeps freed memory in quarantine, so resident memory says nothing there;
+// its leak checker watches memory instead.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMemoryIsMeaningful = false;
+#else
+constexpr bool kMemoryIsMeaningful = true;
+#endif
+
 int frameCount()
 {
     const int n = qEnvironmentVariableIntValue("VANTOR_STRESS_FRAMES");
@@ -64,7 +72,8 @@ TEST(Stress, EveryIntactFrameIsDecodedAndMemoryStaysFlat)
     ASSERT_FALSE(board.running()) << "the board finished";
     EXPECT_EQ(board.stat(QStringLiteral("sent")), frames);
     EXPECT_EQ(qint64(w.framesDecoded), board.stat(QStringLiteral("intact")));
-    EXPECT_LT(rssEnd - rssAfterWarmUp, 5.0) << "memory grows with the number of frames";
+    if (kMemoryIsMeaningful)
+        EXPECT_LT(rssEnd - rssAfterWarmUp, 5.0) << "memory grows with the number of frames";
     EXPECT_GT(ticks, 10);
 }
 
@@ -88,5 +97,6 @@ TEST(Stress, EndlessFrameWithoutEndIsCappedAndAbandoned)
     EXPECT_LE(longest, acquisition::FrameAssembler::kMaxFrame);
     EXPECT_EQ(w.rx.rxState, acquisition::Waiting);
     EXPECT_EQ(w.framesDecoded, 0u);
-    EXPECT_LT(residentMiB() - before, 8.0) << "8 MB of text must not stay in memory";
+    if (kMemoryIsMeaningful)
+        EXPECT_LT(residentMiB() - before, 8.0) << "8 MB of text must not stay in memory";
 }

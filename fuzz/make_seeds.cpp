@@ -187,7 +187,7 @@ void steps(const std::string& dir)
         },
         f);
     seed(
-        dir, "mouse_specials",
+        dir, "mouse_odd_coordinates",
         [&](Encoder& e) {
             e.wire(r);
             for (std::size_t i = 0; i < fuzzing::kSpecials.size(); ++i)

@@ -101,6 +101,10 @@ void run(World& world, const fuzzing::Step& s, quint64 framesBefore)
     }
     }
     fuzzing::checkWindow(w);
+    // The release after a drag retries the port silently: no box beyond the one of the start.
+    if (world.dialogs.warnings.size() != 1)
+        fuzzing::fail("a warning box during reception or a drag",
+                      world.dialogs.warnings.join(QLatin1Char('|')));
     constexpr qsizetype kCheapText = 4096;
     fuzzing::checkAgainst(w, world.model, framesBefore, world.anyFrame, decoded,
                           world.model.shown().size() <= kCheapText);
@@ -125,6 +129,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     ui::setUpApplication(*world->app);
     world->w = std::make_unique<ui::FormPrinc>(world->dialogs);
     ui::FormPrinc& w = *world->w;
+    if (world->dialogs.warnings.size() != 1)
+        fuzzing::fail("the missing port should have given exactly one warning",
+                      world->dialogs.warnings.join(QLatin1Char('|')));
     // Every drawing path: both cursor kinds and the two test channels.
     w.ChkCursTemps->setChecked(true);
     w.ChkCursTension->setChecked(true);

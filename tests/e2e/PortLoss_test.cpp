@@ -15,13 +15,23 @@
 
 using namespace testing_support;
 
+namespace {
+// A board at the link rate behind `link` that is unplugged mid-frame after 30 frames and
+// comes back `backAfterMs` later.
+QStringList unpluggedAfter30Frames(const QString& link, int backAfterMs)
+{
+    return {QStringLiteral("--rate"),           QStringLiteral("real"),
+            QStringLiteral("--link"),           link,
+            QStringLiteral("--hangup-after"),   QStringLiteral("30"),
+            QStringLiteral("--reappear-after"), QString::number(backAfterMs)};
+}
+} // namespace
+
 TEST(PortLoss, UnpluggedMidFrameThenBack)
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("com1"));
-    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--link"), link,
-                 QStringLiteral("--hangup-after"), QStringLiteral("30"), QStringLiteral("--reappear-after"),
-                 QStringLiteral("1500")});
+    Board board(unpluggedAfter30Frames(link, 1500));
     ASSERT_FALSE(board.path().isEmpty());
     qputenv("VANTOR_COM1", link.toLocal8Bit());
     FakeDialogs dialogs;
@@ -56,9 +66,7 @@ TEST(PortLoss, MouseReleaseReopensAReturnedPort)
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("com1"));
-    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--link"), link,
-                 QStringLiteral("--hangup-after"), QStringLiteral("30"), QStringLiteral("--reappear-after"),
-                 QStringLiteral("300")});
+    Board board(unpluggedAfter30Frames(link, 300));
     ASSERT_FALSE(board.path().isEmpty());
     qputenv("VANTOR_COM1", link.toLocal8Bit());
     FakeDialogs dialogs;

@@ -56,7 +56,8 @@ void Surface::touched()
 {
     if (!dirty_) {
         dirty_ = true;
-        update();
+        // Only the picture changed: the frame around it need not be repainted.
+        update(contentsRect());
     }
 }
 
@@ -138,13 +139,50 @@ void Surface::Line(float x, float y)
     }
 }
 
+const Surface::TextMask& Surface::mask(const QString& text)
+{
+    if (const auto found = masks_.constFind(text); found != masks_.cend()) return *found;
+    // The same few captions are printed on every frame: lay each out once, as the runs of
+    // pixels its glyphs cover. Aliased text covers whole pixels, so runs lose nothing.
+    if (masks_.size() >= kMaxMasks) masks_.clear();
+    const QFontMetrics metrics(textFont_);
+    const int margin = metrics.height();
+    const QRect box = metrics.boundingRect(text).united(QRect(0, -textAscent_, 1, lineHeight_)).adjusted(
+        -margin, -margin, margin, margin);
+    QImage ink(box.size(), QImage::Format_Grayscale8);
+    ink.fill(0);
+    {
+        QPainter painter(&ink);
+        painter.setFont(textFont_);
+        painter.setPen(Qt::white);
+        painter.drawText(QPoint(-box.left(), -box.top()), text);
+    }
+    TextMask m;
+    for (int y = 0; y < ink.height(); ++y) {
+        const uchar* row = ink.constScanLine(y);
+        for (int x = 0; x < ink.width();) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < ink.width() && row[x])
+                ++x;
+            m.runs.push_back({box.left() + start, box.top() + y, x - start});
+        }
+    }
+    return *masks_.insert(text, std::move(m));
+}
+
 void Surface::Print(const QString& text)
 {
-    {
-        QPainter painter(&picture_);
-        painter.setFont(textFont_);
-        painter.setPen(QColor::fromRgb(pen_));
-        painter.drawText(QPointF(toPixel(currentX_), toPixel(currentY_) + textAscent_), text);
+    const int originX = toPixel(currentX_), baseline = toPixel(currentY_) + textAscent_;
+    QRgb* bits = pixels();
+    for (const TextRun& run : mask(text).runs) {
+        const int y = baseline + run.dy;
+        if (y < 0 || y >= height_) continue;
+        const int from = std::max(0, originX + run.dx), to = std::min(width_, originX + run.dx + run.length);
+        if (from < to) std::fill(bits + y * stride_ + from, bits + y * stride_ + to, pen_);
     }
     currentX_ = 0;
     currentY_ += float(lineHeight_ * kTwipsPerPixel);
@@ -160,13 +198,15 @@ void Surface::changeEvent(QEvent* event)
         const QFontMetrics metrics(textFont_);
         textAscent_ = metrics.ascent();
         lineHeight_ = metrics.height();
+        masks_.clear();
     }
     if (event) QFrame::changeEvent(event);
 }
 
 void Surface::paintEvent(QPaintEvent* event)
 {
-    QFrame::paintEvent(event);
+    // The sunken frame costs more to draw than the picture: only when it was uncovered.
+    if (!contentsRect().contains(event->rect())) QFrame::paintEvent(event);
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), picture_);
     dirty_ = false;

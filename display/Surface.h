@@ -2,7 +2,9 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QHash>
 #include <QImage>
+#include <vector>
 
 namespace display {
 
@@ -71,6 +73,19 @@ private:
     QRgb* pixels();
     void touched();
     void mouseArgs(const QMouseEvent* event, int& shift, float& x, float& y) const;
+
+    // A text's pixels, from its origin on the baseline: one run per horizontal stretch.
+    struct TextRun
+    {
+        int dx, dy, length;
+    };
+    struct TextMask
+    {
+        std::vector<TextRun> runs;
+    };
+    static constexpr qsizetype kMaxMasks = 64;
+    const TextMask& mask(const QString& text);
+    QHash<QString, TextMask> masks_;
 
     QImage picture_;
     qsizetype stride_; // pixels per row

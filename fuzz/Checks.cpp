@@ -17,9 +17,10 @@ namespace {
 using acquisition::FrameAssembler;
 
 // Characters `position` .. `position + length - 1` (1-based) of a frame, shorter past its end.
-QByteArray at(const QByteArray& frame, int position, int length)
+QByteArrayView at(QByteArrayView frame, int position, int length)
 {
-    return position - 1 < frame.size() ? frame.mid(position - 1, length) : QByteArray();
+    return position - 1 < frame.size() ? frame.sliced(position - 1, std::min<qsizetype>(length, frame.size() - position + 1))
+                                       : QByteArrayView();
 }
 
 int hexValue(char c)
@@ -31,7 +32,7 @@ int hexValue(char c)
 }
 
 // The leading hex digits of a pair: "7G" is 7, "G7" is 0.
-int pair(const QByteArray& text)
+int pair(QByteArrayView text)
 {
     int v = 0;
     for (const char c : text) {
@@ -141,7 +142,7 @@ void checkAgainst(const ui::FormPrinc& w, const WireModel& model, quint64 frames
         fail("partial frame differs from the byte-wise reading",
              QStringLiteral("%1 bytes, expected %2").arg(w.rx.rxBuffer.size()).arg(model.buffer().size()));
     if (w.lbl_debug1->text().size() != model.shown().size() ||
-        (thorough && w.lbl_debug1->text() != QString::fromLatin1(model.shown())))
+        ((thorough || justDecoded) && w.lbl_debug1->text() != QString::fromLatin1(model.shown())))
         fail("diagnostic label differs from the frame received", QStringLiteral("%1 characters, expected %2")
                                                                      .arg(w.lbl_debug1->text().size())
                                                                      .arg(model.shown().size()));
@@ -151,7 +152,7 @@ void checkAgainst(const ui::FormPrinc& w, const WireModel& model, quint64 frames
     if (const char* status = statusText(model.status()))
         if (w.panel(QStringLiteral("Status"))->text() != QLatin1String(status))
             fail("status text after the stream", w.panel(QStringLiteral("Status"))->text());
-    if (!anyFrame) return;
+    if (!anyFrame || !(thorough || justDecoded)) return;
 
     const QByteArray& f = model.lastFrame();
     const auto caption = [](const QLabel* label, const QString& text, const char* what) {

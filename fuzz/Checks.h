@@ -20,7 +20,10 @@ void checkWindow(const ui::FormPrinc& w);
 // The receive path against the model: state, buffer, label, status, frame count, and the
 // fields of the last frame in the captions and the record. `framesBefore` is the window's
 // count when the model was reset; `justDecoded`: this step completed a frame. The label's
-// text is compared in full only when `thorough` (it may hold 64 KiB: once per input is enough).
+// text is compared in full, and the captions and the record against the last frame, only
+// when `thorough` or `justDecoded`: a step that decodes nothing cannot rightly change them,
+// and a wrong change is still caught at the next frame or at the end of the input, where
+// checking is thorough.
 void checkAgainst(const ui::FormPrinc& w, const WireModel& model, quint64 framesBefore, bool anyFrame,
                   bool justDecoded, bool thorough);
 

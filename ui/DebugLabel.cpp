@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 
 namespace ui {
@@ -72,19 +73,25 @@ void DebugLabel::setVisibleHeight(int pixels)
 QList<qsizetype> DebugLabel::breakLines(const QString& text)
 {
     QList<qsizetype> starts{0};
+    breakLinesFrom(text, starts);
+    return starts;
+}
+
+void DebugLabel::breakLinesFrom(const QString& text, QList<qsizetype>& starts)
+{
     const int maxRows = rows();
+    if (starts.size() > maxRows) return;
     int x = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = starts.back(); i < text.size(); ++i) {
         const int a = glyph(text[i]).width();
         if (x + a > width() && x > 0) {
             starts.push_back(i);
-            if (starts.size() > maxRows) return starts;
+            if (starts.size() > maxRows) return;
             x = 0;
         }
         x += a;
     }
     starts.push_back(text.size());
-    return starts;
 }
 
 // Lines first..last-1 of the text, and blank rows down to line `last`.
@@ -112,20 +119,25 @@ void DebugLabel::redrawLines(int first, int last)
 
 void DebugLabel::setText(const QString& text)
 {
-    if (text == text_) return;
-    QList<qsizetype> lines = breakLines(text);
-    // Lines end where the characters before them say: the first line that differs is the
-    // one holding the first changed character, and everything below it may have moved.
+    const qsizetype common = std::min(text.size(), text_.size());
+    const qsizetype same =
+        std::mismatch(text.cbegin(), text.cbegin() + common, text_.cbegin()).first - text.cbegin();
+    if (same == text.size() && same == text_.size()) return;
+    // A line starts where the characters up to it say, so the starts before the first changed
+    // character stand: the text grows a chunk at a time, and only the chunk is measured.
+    QList<qsizetype> lines{0};
+    for (qsizetype j = 1; j < lines_.size() && lines_[j] < same; ++j)
+        lines.push_back(lines_[j]);
+    breakLinesFrom(text, lines);
+    // The first line that differs is the one holding the first changed character, and
+    // everything below it may have moved.
     const qsizetype oldEnd = lines_.back(), newEnd = lines.back();
-    qsizetype same = 0;
-    const qsizetype limit = std::min(oldEnd, newEnd);
-    while (same < limit && text[same] == text_[same])
-        ++same;
     text_ = text;
     std::swap(lines_, lines);
-    if (same == oldEnd && same == newEnd) return; // only text past what fits changed
+    if (same >= oldEnd && same >= newEnd) return; // only text past what fits changed
+    const qsizetype shownSame = std::min({same, oldEnd, newEnd});
     int first = 0;
-    while (first + 2 < lines_.size() && lines_[first + 1] <= same)
+    while (first + 2 < lines_.size() && lines_[first + 1] <= shownSame)
         ++first;
     const int last = int(std::max(lines.size(), lines_.size())) - 1;
     // The picture of the lines is brought up to date when it is painted, not per chunk.

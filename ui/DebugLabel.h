@@ -39,6 +39,8 @@ private:
     const QImage& glyph(QChar c);
     // Start of each line that fits, and one more entry for the end of the last one.
     QList<qsizetype> breakLines(const QString& text);
+    // Goes on breaking `text` from the line that starts at starts.back().
+    void breakLinesFrom(const QString& text, QList<qsizetype>& starts);
     int rows() const;
     void redrawLines(int first, int last);
     void restyle();

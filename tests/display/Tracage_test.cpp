@@ -2,6 +2,8 @@
 #include "display/Tracage.h"
 #include "support/Frames.h"
 
+#include <QFontMetrics>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using display::Surface;
@@ -186,6 +188,43 @@ TEST_F(Screen, LegendTextsAndColours)
     EXPECT_GT(colourIn(256, 246, 329, 263, Surface::QBColor(5)), 20) << "trigger from x = 3850 twips";
     EXPECT_EQ(colourIn(0, 20, 329, 240, Surface::QBColor(1)), 0) << "nothing between the rows";
     EXPECT_EQ(scope.ForeColor(), 5);
+}
+
+// Print keeps the pixels of each text it has laid out; the picture must be the one a painter
+// drawing the same aliased text would make, at every position, clipped at every edge, and the
+// second time a text is printed as much as the first.
+TEST_F(Screen, PrintIsTheAliasedTextAPainterDraws)
+{
+    QFont font = scope.font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    const int ascent = QFontMetrics(font).ascent();
+    const struct
+    {
+        const char* text;
+        float x, y;
+    } cases[] = {{"CH1ac=500mV/div", 0, 0},    {"Auto>128", 3850, 3700}, {"jgpq|_ÉÀ", 1000, 1500},
+                 {"100ms/div", -300, -100},   {"   2V/div", 4800, 3900}, {"", 10, 10},
+                 {"CH1ac=500mV/div", 15, 3850}};
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const auto& c : cases) {
+            const QString text = QString::fromUtf8(c.text);
+            scope.Cls();
+            scope.setForeColor(12);
+            scope.setCurrentX(c.x);
+            scope.setCurrentY(c.y);
+            scope.Print(text);
+            QImage expected(scope.Image().size(), QImage::Format_RGB32);
+            expected.fill(background());
+            {
+                QPainter p(&expected);
+                p.setFont(font);
+                p.setPen(QColor::fromRgb(Surface::QBColor(12)));
+                p.drawText(QPoint(Surface::toPixel(c.x), Surface::toPixel(c.y) + ascent), text);
+            }
+            EXPECT_TRUE(scope.Image() == expected) << c.text << " at " << c.x << "," << c.y << " pass " << pass;
+            EXPECT_EQ(scope.CurrentX(), 0);
+        }
+    }
 }
 
 TEST_F(Screen, CursorLinesInvertAndCancelInPairs)

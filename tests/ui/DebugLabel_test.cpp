@@ -46,3 +46,64 @@ TEST(DebugLabel, NeverDrawsBelowTheVisibleHeight)
     EXPECT_EQ(img.copy(0, 60, 129, 69), blank.copy(0, 60, 129, 69));
     EXPECT_NE(img.copy(0, 0, 129, 60), blank.copy(0, 0, 129, 60));
 }
+
+// The label keeps what it measured of the text before and redraws only what changed; after
+// any run of changes its picture must be that of a label given the final text at once.
+TEST(DebugLabel, AnyRunOfChangesShowsWhatAFreshLabelShows)
+{
+    {
+        // The character that opened the second line becomes one that fits on the first.
+        ui::DebugLabel l{QString()}, fresh{QString()};
+        for (ui::DebugLabel* d : {&l, &fresh})
+            d->resize(129, 129);
+        QString text = QString(40, QLatin1Char('W'));
+        l.setText(text);
+        for (int i = 0; i < text.size(); ++i) {
+            QString edited = text;
+            edited[i] = QLatin1Char('i');
+            l.setText(edited);
+            l.flush();
+            fresh.setText(edited);
+            fresh.flush();
+            ASSERT_EQ(shot(l), shot(fresh)) << "narrow character at " << i;
+            l.setText(text);
+        }
+    }
+    const QString alphabet = QStringLiteral("iW m#\x04\x1b\xe9.0");
+    quint32 seed = 12345;
+    const auto next = [&](quint32 n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    for (int run = 0; run < 300; ++run) {
+        ui::DebugLabel l{QString()};
+        l.resize(129, 129);
+        l.setVisibleHeight(120 - 7 * (run % 5));
+        QString text;
+        for (int change = 0; change < 30; ++change) {
+            switch (next(6)) {
+            case 0: // a frame begins
+                text.clear();
+                break;
+            case 1: // a character somewhere is replaced
+            case 2:
+            case 3:
+                if (!text.isEmpty()) text[next(quint32(text.size()))] = alphabet[next(quint32(alphabet.size()))];
+                break;
+            case 4: // cut back
+                text.truncate(qsizetype(next(quint32(text.size()) + 1)));
+                break;
+            default: // a chunk arrives
+                for (quint32 n = next(60) + 1; n > 0; --n)
+                    text += alphabet[next(quint32(alphabet.size()))];
+            }
+            l.setText(text);
+            if (next(3) == 0) l.flush();
+        }
+        l.flush();
+        ui::DebugLabel fresh{text};
+        fresh.resize(l.size());
+        fresh.setVisibleHeight(120 - 7 * (run % 5));
+        ASSERT_EQ(shot(l), shot(fresh)) << "run " << run << ", text \"" << text.toStdString() << '"';
+    }
+}

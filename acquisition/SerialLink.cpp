@@ -1,12 +1,23 @@
 #include "acquisition/SerialLink.h"
 
+#include <QSocketNotifier>
+
 namespace acquisition {
 
 SerialLink::SerialLink(QObject* parent) : QObject(parent)
 {
+    pace_.setSingleShot(true);
+    pace_.setInterval(kPaceMs);
+    connect(&pace_, &QTimer::timeout, this, [this] { setReadNotification(true); });
     connect(&port_, &QSerialPort::readyRead, this, [this] {
         commEvent_ = kEventReceive;
+        lastInput_ = 0;
         emit OnComm();
+        // Reading re-arms the port's notifier; hold it back for a while after a small read.
+        if (port_.isOpen() && lastInput_ > 0 && lastInput_ < kPaceBelow) {
+            setReadNotification(false);
+            pace_.start();
+        }
     });
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
 }
@@ -25,6 +36,7 @@ QString SerialLink::deviceName(int n)
 bool SerialLink::setPortOpen(bool open)
 {
     if (!open) {
+        pace_.stop();
         if (port_.isOpen()) port_.close();
         return true;
     }
@@ -48,7 +60,18 @@ bool SerialLink::setPortOpen(bool open)
 QByteArray SerialLink::Input()
 {
     commEvent_ = 0;
-    return port_.readAll();
+    QByteArray bytes = port_.readAll();
+    lastInput_ = bytes.size();
+    return bytes;
+}
+
+// The port watches its descriptor with a read notifier of its own (a child object); where it
+// has none, nothing is paced and every byte is still read at once.
+void SerialLink::setReadNotification(bool enabled)
+{
+    if (!port_.isOpen()) return;
+    for (QSocketNotifier* n : port_.findChildren<QSocketNotifier*>())
+        if (n->type() == QSocketNotifier::Read) n->setEnabled(enabled);
 }
 
 bool SerialLink::Output(QByteArrayView bytes)
@@ -71,6 +94,7 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
     if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !port_.isOpen()) return;
     // Closing at once also stops the notifier, which would otherwise fire on the dead fd.
     error_ = port_.errorString();
+    pace_.stop();
     port_.close();
     port_.clearError();
     emit portLost();

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTimer>
 
 namespace acquisition {
 
@@ -16,6 +17,13 @@ class SerialLink : public QObject
     Q_OBJECT
 public:
     static constexpr int kEventReceive = 2;
+    // A serial line hands over a few bytes at a time: waking for each handful would cost
+    // hundreds of wakeups a second for a screen that changes 29 times. After a read of fewer
+    // than kPaceBelow bytes, the port is not looked at again for kPaceMs (the link carries
+    // about 115 bytes in that time); a larger read means a backlog or a faster source, and
+    // the next bytes are taken as soon as they come.
+    static constexpr int kPaceMs = 10;
+    static constexpr qsizetype kPaceBelow = 512;
 
     explicit SerialLink(QObject* parent = nullptr);
 
@@ -41,8 +49,11 @@ signals:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void setReadNotification(bool enabled);
 
     QSerialPort port_;
+    QTimer pace_;
+    qsizetype lastInput_ = 0;
     int commPort_ = 1;
     int commEvent_ = 0;
     QString error_;

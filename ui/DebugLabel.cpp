@@ -94,25 +94,33 @@ void DebugLabel::breakLinesFrom(const QString& text, QList<qsizetype>& starts)
     starts.push_back(text.size());
 }
 
-// Lines first..last-1 of the text, and blank rows down to line `last`.
+// Lines first..last-1 of the text, and blank rows down to line `last`. Glyph pictures carry
+// their own background, so only the rest of each row is filled.
 void DebugLabel::redrawLines(int first, int last)
 {
     const QRgb background = palette().color(QPalette::Window).rgb();
+    uchar* const bits = canvas_.bits();
+    const qsizetype stride = canvas_.bytesPerLine();
+    const int width = canvas_.width();
     for (int line = first; line < last; ++line) {
         const int top = line * lineHeight_;
         if (top + lineHeight_ > canvas_.height()) break;
-        for (int y = 0; y < lineHeight_; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(canvas_.scanLine(top + y));
-            std::fill(row, row + canvas_.width(), background);
-        }
-        if (line + 1 >= lines_.size()) continue;
+        uchar* const origin = bits + top * stride;
         int x = 0;
-        for (qsizetype i = lines_[line]; i < lines_[line + 1]; ++i) {
-            const QImage& g = glyph(text_[i]);
-            const int w = std::min(g.width(), canvas_.width() - x);
-            for (int y = 0; y < lineHeight_ && w > 0; ++y)
-                std::memcpy(canvas_.scanLine(top + y) + 4 * x, g.constScanLine(y), size_t(w) * 4);
-            x += g.width();
+        if (line + 1 < lines_.size()) {
+            for (qsizetype i = lines_[line]; i < lines_[line + 1] && x < width; ++i) {
+                const QImage& g = glyph(text_[i]);
+                const int w = std::min(g.width(), width - x);
+                const uchar* from = g.constBits();
+                const qsizetype glyphStride = g.bytesPerLine();
+                for (int y = 0; y < lineHeight_ && w > 0; ++y)
+                    std::memcpy(origin + y * stride + 4 * x, from + y * glyphStride, size_t(w) * 4);
+                x += g.width();
+            }
+        }
+        for (int y = 0; y < lineHeight_ && x < width; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(origin + y * stride);
+            std::fill(row + x, row + width, background);
         }
     }
 }
@@ -120,14 +128,20 @@ void DebugLabel::redrawLines(int first, int last)
 void DebugLabel::setText(const QString& text)
 {
     const qsizetype common = std::min(text.size(), text_.size());
+    // Usually the old text is the start of the new one: one block compare says so.
     const qsizetype same =
-        std::mismatch(text.cbegin(), text.cbegin() + common, text_.cbegin()).first - text.cbegin();
+        std::memcmp(text.constData(), text_.constData(), size_t(common) * sizeof(QChar)) == 0
+            ? common
+            : std::mismatch(text.cbegin(), text.cbegin() + common, text_.cbegin()).first - text.cbegin();
     if (same == text.size() && same == text_.size()) return;
     // A line starts where the characters up to it say, so the starts before the first changed
     // character stand: the text grows a chunk at a time, and only the chunk is measured.
-    QList<qsizetype> lines{0};
-    for (qsizetype j = 1; j < lines_.size() && lines_[j] < same; ++j)
-        lines.push_back(lines_[j]);
+    qsizetype kept = 1;
+    while (kept < lines_.size() && lines_[kept] < same)
+        ++kept;
+    QList<qsizetype>& lines = spareLines_; // reused: no allocation per chunk
+    lines.resize(kept);
+    std::copy(lines_.cbegin(), lines_.cbegin() + kept, lines.begin());
     breakLinesFrom(text, lines);
     // The first line that differs is the one holding the first changed character, and
     // everything below it may have moved.

@@ -47,6 +47,7 @@ private:
 
     QString text_;
     QList<qsizetype> lines_;
+    QList<qsizetype> spareLines_;
     QRect pending_; // changed since the last repaint was asked for
     QRect stale_;   // asked to repaint, canvas not yet redrawn
     QElapsedTimer sinceRepaint_;

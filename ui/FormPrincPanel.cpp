@@ -1,5 +1,6 @@
 // The front panel's controls at their fixed places. Positions are in twips, as the panel
 // was designed, and converted at 15 twips per pixel.
+#include "ui/CachedLabel.h"
 #include "ui/DebugLabel.h"
 #include "ui/FormPrinc.h"
 #include "ui/Led.h"
@@ -50,7 +51,7 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, i
 QLabel* label(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop, const QString& accessible = {})
 {
-    auto* l_ = place(new QLabel(text, parent), l, t, w, h, QLatin1String(name),
+    auto* l_ = place(new CachedLabel(text, parent), l, t, w, h, QLatin1String(name),
                      accessible.isEmpty() ? text : accessible);
     // Texts from the wire must never be taken for markup.
     l_->setTextFormat(Qt::PlainText);
@@ -292,7 +293,7 @@ void FormPrinc::buildPanel()
     bar->setSizeGripEnabled(false);
     bar->setFixedHeight(px(375));
     const auto addPanel = [bar](const QString& key, const QString& text, const QString& accessible) {
-        auto* p = new QLabel(text, bar);
+        auto* p = new CachedLabel(text, bar);
         p->setObjectName(key);
         p->setAccessibleName(accessible);
         p->setToolTip(text);

@@ -1,0 +1,133 @@
+// The port service on a pseudo-terminal: every byte the board writes is handed over once and in
+// order, however the board paces its writes, and a trickle of small writes does not wake the
+// program once per write.
+#include "acquisition/SerialLink.h"
+#include "support/Pty.h"
+#include "support/Wait.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+using acquisition::SerialLink;
+using testing_support::Pty;
+using testing_support::waitFor;
+
+struct Link
+{
+    explicit Link(const Pty& pty)
+    {
+        qputenv("VANTOR_COM3", pty.path().toLocal8Bit());
+        link.setCommPort(3);
+        QObject::connect(&link, &SerialLink::OnComm, [this] {
+            ++events;
+            received += link.Input();
+        });
+    }
+    ~Link() { qunsetenv("VANTOR_COM3"); }
+
+    SerialLink link;
+    QByteArray received;
+    int events = 0;
+};
+
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) bytes[i] = char(i * 7 + i / 256);
+    return bytes;
+}
+
+// Writes `bytes` in pieces of `piece` bytes, one piece every `everyMs`, while the event loop runs.
+void trickle(Pty& pty, const QByteArray& bytes, int piece, int everyMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (qsizetype at = 0; at < bytes.size(); at += piece) {
+        pty.write(bytes.mid(at, piece));
+        const qint64 next = clock.elapsed() + everyMs;
+        while (clock.elapsed() < next) QCoreApplication::processEvents(QEventLoop::AllEvents, everyMs);
+    }
+}
+
+struct Trickle
+{
+    int piece, everyMs;
+};
+
+class SerialLinkTrickle : public ::testing::TestWithParam<Trickle>
+{
+};
+
+TEST_P(SerialLinkTrickle, EveryByteArrivesOnceAndInOrder)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    Link l(pty);
+    ASSERT_TRUE(l.link.setPortOpen(true)) << l.link.errorString().toStdString();
+
+    const QByteArray sent = pattern(4000);
+    trickle(pty, sent, GetParam().piece, GetParam().everyMs);
+    ASSERT_TRUE(waitFor([&] { return l.received.size() >= sent.size(); }, 3000))
+        << l.received.size() << " of " << sent.size() << " bytes arrived";
+    // A little longer: nothing may come twice.
+    waitFor([] { return false; }, 50);
+    EXPECT_EQ(l.received, sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pieces, SerialLinkTrickle,
+                         ::testing::Values(Trickle{1, 0}, Trickle{23, 2}, Trickle{600, 1}, Trickle{4000, 0}),
+                         [](const auto& info) {
+                             return "piece" + std::to_string(info.param.piece) + "every" +
+                                    std::to_string(info.param.everyMs) + "ms";
+                         });
+
+TEST(SerialLink, BytesWrittenWhileThePortIsNotWatchedArriveWithoutMore)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    Link l(pty);
+    ASSERT_TRUE(l.link.setPortOpen(true));
+    pty.write("#A");
+    ASSERT_TRUE(waitFor([&] { return l.received == "#A"; }));
+    // Straight after a small read: the last bytes of a frame, and then silence.
+    pty.write("$");
+    EXPECT_TRUE(waitFor([&] { return l.received == "#A$"; }, 1000)) << l.received.toStdString();
+}
+
+TEST(SerialLink, ATrickleOfSmallWritesIsHandedOverInFewerBatches)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    Link l(pty);
+    ASSERT_TRUE(l.link.setPortOpen(true));
+
+    // The real link's rhythm: a couple of dozen characters every 2 ms, for 200 ms.
+    const int writes = 100;
+    const QByteArray sent = pattern(23 * writes);
+    trickle(pty, sent, 23, 2);
+    ASSERT_TRUE(waitFor([&] { return l.received.size() >= sent.size(); }));
+    EXPECT_EQ(l.received, sent);
+    // Woken once per write, the program would see about 100 batches; held back for a few
+    // milliseconds after each small read, a fraction of that.
+    EXPECT_LT(l.events, writes / 2);
+}
+
+TEST(SerialLink, ClosingWhileHeldBackAndReopeningReadsAgain)
+{
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    Link l(pty);
+    ASSERT_TRUE(l.link.setPortOpen(true));
+    pty.write("ab");
+    ASSERT_TRUE(waitFor([&] { return l.received == "ab"; }));
+    l.link.setPortOpen(false);
+    waitFor([] { return false; }, 3 * SerialLink::kPaceMs);
+    ASSERT_TRUE(l.link.setPortOpen(true));
+    pty.write("cd");
+    EXPECT_TRUE(waitFor([&] { return l.received.endsWith("cd"); }, 1000)) << l.received.toStdString();
+}
+
+} // namespace

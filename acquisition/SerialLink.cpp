@@ -13,8 +13,13 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent)
         commEvent_ = kEventReceive;
         lastInput_ = 0;
         emit OnComm();
-        // Reading re-arms the port's notifier; hold it back for a while after a small read.
-        if (port_.isOpen() && lastInput_ > 0 && lastInput_ < kPaceBelow) {
+        if (lastInput_ <= 0) return;
+        // Reading re-arms the port's notifier. Hold it back only when small reads follow each
+        // other closely: for reads far apart, switching it off and on costs more wakeups than
+        // it saves.
+        const bool trickle = sinceRead_.isValid() && sinceRead_.elapsed() < kTrickleGapMs;
+        sinceRead_.start();
+        if (trickle && port_.isOpen() && lastInput_ < kPaceBelow) {
             setReadNotification(false);
             pace_.start();
         }

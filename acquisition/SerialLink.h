@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -17,12 +18,14 @@ class SerialLink : public QObject
     Q_OBJECT
 public:
     static constexpr int kEventReceive = 2;
-    // A serial line hands over a few bytes at a time: waking for each handful would cost
-    // hundreds of wakeups a second for a screen that changes 29 times. After a read of fewer
-    // than kPaceBelow bytes, the port is not looked at again for kPaceMs (the link carries
-    // about 115 bytes in that time); a larger read means a backlog or a faster source, and
-    // the next bytes are taken as soon as they come.
+    // A UART hands over a few bytes every couple of milliseconds: waking for each handful
+    // would cost hundreds of wakeups a second for a screen that changes 29 times. After a
+    // read of fewer than kPaceBelow bytes that came less than kTrickleGapMs after the one
+    // before, the port is not looked at again for kPaceMs (the link carries about 115 bytes
+    // in that time). A larger read means a backlog or a faster source, and reads further
+    // apart (a USB adapter's 16 ms latency) are already few: their bytes are taken at once.
     static constexpr int kPaceMs = 10;
+    static constexpr int kTrickleGapMs = kPaceMs + kPaceMs / 2;
     static constexpr qsizetype kPaceBelow = 512;
 
     explicit SerialLink(QObject* parent = nullptr);
@@ -53,6 +56,7 @@ private:
 
     QSerialPort port_;
     QTimer pace_;
+    QElapsedTimer sinceRead_;
     qsizetype lastInput_ = 0;
     int commPort_ = 1;
     int commEvent_ = 0;

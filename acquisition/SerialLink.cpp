@@ -8,7 +8,10 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent)
 {
     pace_.setSingleShot(true);
     pace_.setInterval(kPaceMs);
-    connect(&pace_, &QTimer::timeout, this, [this] { setReadNotification(true); });
+    connect(&pace_, &QTimer::timeout, this, [this] {
+        setReadNotification(true);
+        listening_.start();
+    });
     connect(&port_, &QSerialPort::readyRead, this, [this] {
         commEvent_ = kEventReceive;
         lastInput_ = 0;
@@ -17,8 +20,8 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent)
         // Reading re-arms the port's notifier. Hold it back only when small reads follow each
         // other closely: for reads far apart, switching it off and on costs more wakeups than
         // it saves.
-        const bool trickle = sinceRead_.isValid() && sinceRead_.elapsed() < kTrickleGapMs;
-        sinceRead_.start();
+        const bool trickle = listening_.isValid() && listening_.elapsed() < kTrickleGapMs;
+        listening_.start();
         if (trickle && port_.isOpen() && lastInput_ < kPaceBelow) {
             setReadNotification(false);
             pace_.start();

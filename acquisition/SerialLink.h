@@ -19,13 +19,14 @@ class SerialLink : public QObject
 public:
     static constexpr int kEventReceive = 2;
     // A UART hands over a few bytes every couple of milliseconds: waking for each handful
-    // would cost hundreds of wakeups a second for a screen that changes 29 times. After a
-    // read of fewer than kPaceBelow bytes that came less than kTrickleGapMs after the one
-    // before, the port is not looked at again for kPaceMs (the link carries about 115 bytes
-    // in that time). A larger read means a backlog or a faster source, and reads further
-    // apart (a USB adapter's 16 ms latency) are already few: their bytes are taken at once.
-    static constexpr int kPaceMs = 10;
-    static constexpr int kTrickleGapMs = kPaceMs + kPaceMs / 2;
+    // would cost hundreds of wakeups a second for a screen that changes 29 times. A read of
+    // fewer than kPaceBelow bytes that came less than kTrickleGapMs after the port was last
+    // looked at means a trickle: the port is then not looked at again for kPaceMs (the link
+    // carries about 184 bytes in that time, as a USB adapter's 16 ms latency timer gathers).
+    // A larger read means a backlog or a faster source, and reads further apart are already
+    // few: their bytes are taken at once.
+    static constexpr int kPaceMs = 16;
+    static constexpr int kTrickleGapMs = 12;
     static constexpr qsizetype kPaceBelow = 512;
 
     explicit SerialLink(QObject* parent = nullptr);
@@ -56,7 +57,7 @@ private:
 
     QSerialPort port_;
     QTimer pace_;
-    QElapsedTimer sinceRead_;
+    QElapsedTimer listening_; // since the port was last looked at again
     qsizetype lastInput_ = 0;
     int commPort_ = 1;
     int commEvent_ = 0;

@@ -42,8 +42,10 @@ void CachedLabel::paintEvent(QPaintEvent* event)
 {
     // Rich text, pixmaps and selectable text are QLabel's own business; so are transparent
     // labels, whose anti-aliased edges blend with whatever lies under them.
-    if (!autoFillBackground() || textFormat() != Qt::PlainText || !pixmap().isNull() || (textInteractionFlags() & (Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard | Qt::TextEditable)) ||
-        wordWrap()) {
+    const Qt::TextInteractionFlags selectable =
+        Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard | Qt::TextEditable;
+    if (!autoFillBackground() || textFormat() != Qt::PlainText || !pixmap().isNull() ||
+        (textInteractionFlags() & selectable) || wordWrap()) {
         QLabel::paintEvent(event);
         return;
     }

@@ -52,22 +52,31 @@ void trickle(Pty& pty, const QByteArray& bytes, int piece, int everyMs)
     }
 }
 
+// A board on a pty and the link open on it.
+class SerialLinkTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.ok());
+        ASSERT_TRUE(l.link.setPortOpen(true)) << l.link.errorString().toStdString();
+    }
+
+    Pty pty;
+    Link l{pty};
+};
+
 struct Trickle
 {
     int piece, everyMs;
 };
 
-class SerialLinkTrickle : public ::testing::TestWithParam<Trickle>
+class SerialLinkTrickle : public SerialLinkTest, public ::testing::WithParamInterface<Trickle>
 {
 };
 
 TEST_P(SerialLinkTrickle, EveryByteArrivesOnceAndInOrder)
 {
-    Pty pty;
-    ASSERT_TRUE(pty.ok());
-    Link l(pty);
-    ASSERT_TRUE(l.link.setPortOpen(true)) << l.link.errorString().toStdString();
-
     const QByteArray sent = pattern(4000);
     trickle(pty, sent, GetParam().piece, GetParam().everyMs);
     ASSERT_TRUE(waitFor([&] { return l.received.size() >= sent.size(); }, 3000))
@@ -84,12 +93,8 @@ INSTANTIATE_TEST_SUITE_P(Pieces, SerialLinkTrickle,
                                     std::to_string(info.param.everyMs) + "ms";
                          });
 
-TEST(SerialLink, BytesWrittenWhileThePortIsNotWatchedArriveWithoutMore)
+TEST_F(SerialLinkTest, BytesWrittenWhileThePortIsNotWatchedArriveWithoutMore)
 {
-    Pty pty;
-    ASSERT_TRUE(pty.ok());
-    Link l(pty);
-    ASSERT_TRUE(l.link.setPortOpen(true));
     pty.write("#A");
     ASSERT_TRUE(waitFor([&] { return l.received == "#A"; }));
     // Straight after a small read: the last bytes of a frame, and then silence.
@@ -97,13 +102,8 @@ TEST(SerialLink, BytesWrittenWhileThePortIsNotWatchedArriveWithoutMore)
     EXPECT_TRUE(waitFor([&] { return l.received == "#A$"; }, 1000)) << l.received.toStdString();
 }
 
-TEST(SerialLink, ATrickleOfSmallWritesIsHandedOverInFewerBatches)
+TEST_F(SerialLinkTest, ATrickleOfSmallWritesIsHandedOverInFewerBatches)
 {
-    Pty pty;
-    ASSERT_TRUE(pty.ok());
-    Link l(pty);
-    ASSERT_TRUE(l.link.setPortOpen(true));
-
     // The real link's rhythm: a couple of dozen characters every 2 ms, for 200 ms.
     const int writes = 100;
     const QByteArray sent = pattern(23 * writes);
@@ -115,12 +115,8 @@ TEST(SerialLink, ATrickleOfSmallWritesIsHandedOverInFewerBatches)
     EXPECT_LT(l.events, writes / 2);
 }
 
-TEST(SerialLink, ClosingWhileHeldBackAndReopeningReadsAgain)
+TEST_F(SerialLinkTest, ClosingWhileHeldBackAndReopeningReadsAgain)
 {
-    Pty pty;
-    ASSERT_TRUE(pty.ok());
-    Link l(pty);
-    ASSERT_TRUE(l.link.setPortOpen(true));
     pty.write("ab");
     ASSERT_TRUE(waitFor([&] { return l.received == "ab"; }));
     l.link.setPortOpen(false);

@@ -36,6 +36,57 @@ Surface::Surface(QSize innerSize, QWidget* parent)
     picture_.fill(background_);
 }
 
+// The pen and the picture as one operation needs them, in locals: a pixel store cannot
+// alias them, so a line's loop keeps them in registers instead of reloading the widget's
+// members after every pixel.
+struct Surface::Pen
+{
+    QRgb* bits;
+    qsizetype stride;
+    int width, height;
+    QRgb color;
+    bool invert;
+    bool dashed;
+    int phase;
+
+    void plot(int x, int y)
+    {
+        const bool on = !dashed || phase < kDashOn;
+        if (++phase == kDashPeriod) phase = 0;
+        if (!on || unsigned(x) >= unsigned(width) || unsigned(y) >= unsigned(height)) return;
+        QRgb* const pixel = bits + qsizetype(y) * stride + x;
+        *pixel = invert ? (*pixel ^ 0x00FFFFFFu) : color;
+    }
+
+    // A row or a column, from (x0, y0) excluded to (x1, y1): clipped once, then stepped along
+    // (the graticule and the cursors). The dash counts the pixels off the picture too, as
+    // plot does, so a clipped dashed line keeps its pattern where it shows.
+    void straight(int x0, int y0, int x1, int y1)
+    {
+        const bool row = y0 == y1;
+        const qint64 a = row ? x0 : y0, b = row ? x1 : y1, across = row ? y0 : x0;
+        const qint64 size = row ? width : height;
+        const qint64 n = b > a ? b - a : a - b; // pixels a + k * s, k = 1..n
+        const int s = b > a ? 1 : -1;
+        const int first = phase;
+        phase = int((first + n) % kDashPeriod);
+        if (n == 0 || across < 0 || across >= (row ? height : width)) return;
+        const qint64 from = std::max<qint64>(1, s > 0 ? -a : a - (size - 1));
+        const qint64 to = std::min<qint64>(n, s > 0 ? size - 1 - a : a);
+        if (from > to) return;
+        const qsizetype step = row ? s : s * stride, count = to - from + 1;
+        QRgb* pixel = row ? bits + across * stride + (a + s * from) : bits + (a + s * from) * stride + across;
+        if (!dashed && !invert && row) {
+            QRgb* const left = s > 0 ? pixel : pixel - (count - 1);
+            std::fill(left, left + count, color);
+            return;
+        }
+        for (qsizetype i = 0, on = (first + from - 1) % kDashPeriod; i < count; ++i, pixel += step) {
+            if (!dashed || on < kDashOn) *pixel = invert ? (*pixel ^ 0x00FFFFFFu) : color;
+            if (++on == kDashPeriod) on = 0;
+        }
+    }
+};
 QRgb Surface::QBColor(int number)
 {
     return kPalette[number & 15];
@@ -68,25 +119,23 @@ void Surface::Cls()
     touched();
 }
 
-inline void Surface::plot(QRgb* bits, int x, int y)
-{
-    const bool on = drawStyle_ == Solid || dashPhase_ < kDashOn;
-    if (++dashPhase_ == kDashPeriod) dashPhase_ = 0;
-    if (!on || unsigned(x) >= unsigned(width_) || unsigned(y) >= unsigned(height_)) return;
-    QRgb* pixel = bits + qsizetype(y) * stride_ + x;
-    *pixel = drawMode_ == Invert ? (*pixel ^ 0x00FFFFFFu) : pen_;
-}
-
 // The picture's pixels, detached from any copy someone may hold, once per operation.
 inline QRgb* Surface::pixels()
 {
     return reinterpret_cast<QRgb*>(picture_.bits());
 }
 
+Surface::Pen Surface::pen()
+{
+    return {pixels(), stride_, width_, height_, pen_, drawMode_ == Invert, drawStyle_ == Dashed, dashPhase_};
+}
+
 void Surface::PSet(float x, float y)
 {
-    dashPhase_ = 0;
-    plot(pixels(), toPixel(x), toPixel(y));
+    Pen p = pen();
+    p.phase = 0;
+    p.plot(toPixel(x), toPixel(y));
+    dashPhase_ = p.phase;
     currentX_ = x;
     currentY_ = y;
     touched();
@@ -101,25 +150,10 @@ void Surface::Line(float x, float y)
     currentX_ = x;
     currentY_ = y;
     touched();
-    QRgb* const bits = pixels();
-    if (drawStyle_ == Solid && drawMode_ == CopyPen && (x0 == x1 || y0 == y1)) {
-        // The graticule's straight lines: clip once, then fill.
-        if (y0 == y1 && x0 != x1) {
-            if (unsigned(y0) >= unsigned(height_)) return;
-            int from = x0 < x1 ? x0 + 1 : x1, to = x0 < x1 ? x1 : x0 - 1;
-            from = std::max(from, 0);
-            to = std::min(to, width_ - 1);
-            if (from <= to)
-                std::fill(bits + qsizetype(y0) * stride_ + from, bits + qsizetype(y0) * stride_ + to + 1,
-                          pen_);
-        } else if (x0 == x1 && y0 != y1) {
-            if (unsigned(x0) >= unsigned(width_)) return;
-            int from = y0 < y1 ? y0 + 1 : y1, to = y0 < y1 ? y1 : y0 - 1;
-            from = std::max(from, 0);
-            to = std::min(to, height_ - 1);
-            for (int yy = from; yy <= to; ++yy)
-                bits[qsizetype(yy) * stride_ + x0] = pen_;
-        }
+    Pen p = pen();
+    if (x0 == x1 || y0 == y1) {
+        p.straight(x0, y0, x1, y1);
+        dashPhase_ = p.phase;
         return;
     }
     const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
@@ -135,8 +169,9 @@ void Surface::Line(float x, float y)
             err += dx;
             y0 += sy;
         }
-        plot(bits, x0, y0);
+        p.plot(x0, y0);
     }
+    dashPhase_ = p.phase;
 }
 
 const Surface::TextMask& Surface::mask(const QString& text)
@@ -177,12 +212,13 @@ const Surface::TextMask& Surface::mask(const QString& text)
 void Surface::Print(const QString& text)
 {
     const int originX = toPixel(currentX_), baseline = toPixel(currentY_) + textAscent_;
-    QRgb* bits = pixels();
+    const Pen p = pen();
     for (const TextRun& run : mask(text).runs) {
         const int y = baseline + run.dy;
-        if (y < 0 || y >= height_) continue;
-        const int from = std::max(0, originX + run.dx), to = std::min(width_, originX + run.dx + run.length);
-        if (from < to) std::fill(bits + y * stride_ + from, bits + y * stride_ + to, pen_);
+        if (y < 0 || y >= p.height) continue;
+        const int from = std::max(0, originX + run.dx), to = std::min(p.width, originX + run.dx + run.length);
+        QRgb* const row = p.bits + qsizetype(y) * p.stride;
+        if (from < to) std::fill(row + from, row + to, p.color);
     }
     currentX_ = 0;
     currentY_ += float(lineHeight_ * kTwipsPerPixel);

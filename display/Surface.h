@@ -69,7 +69,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void plot(QRgb* bits, int x, int y);
+    struct Pen;
+    Pen pen();
     QRgb* pixels();
     void touched();
     void mouseArgs(const QMouseEvent* event, int& shift, float& x, float& y) const;

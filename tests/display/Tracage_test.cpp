@@ -292,3 +292,53 @@ TEST_F(Screen, LinesOutsideThePictureAreClipped)
         red += at(x, Surface::toPixel(1500)) == Surface::QBColor(4);
     EXPECT_EQ(red, scope.Image().width()) << "the visible part of a line across the screen";
 }
+
+// Rows and columns take a path of their own; they must put down exactly the pixels the
+// pixel-by-pixel line does, dash pattern included, wherever they start, end or are clipped.
+TEST_F(Screen, StraightLinesMatchThePixelByPixelLine)
+{
+    const auto reference = [](QImage& img, int mode, int style, int colour, const std::vector<QPoint>& pts) {
+        int phase = 0;
+        const auto plot = [&](int x, int y) {
+            const bool on = style == Surface::Solid || phase < 6;
+            phase = (phase + 1) % 9;
+            if (!on || !img.rect().contains(x, y)) return;
+            const QRgb old = img.pixel(x, y);
+            img.setPixel(x, y, mode == Surface::Invert ? old ^ 0x00FFFFFF : Surface::QBColor(colour));
+        };
+        plot(pts[0].x(), pts[0].y());
+        for (std::size_t i = 1; i < pts.size(); ++i) {
+            QPoint p = pts[i - 1];
+            const QPoint q = pts[i];
+            const QPoint step(q.x() > p.x() ? 1 : q.x() < p.x() ? -1 : 0, q.y() > p.y() ? 1 : q.y() < p.y() ? -1 : 0);
+            while (p != q) {
+                p += step;
+                plot(p.x(), p.y());
+            }
+        }
+    };
+    const std::vector<std::vector<QPoint>> polylines = {
+        {{-20, 30}, {400, 30}},            // a row across, both ends off
+        {{300, 200}, {-50, 200}},          // leftwards, one end off
+        {{100, -40}, {100, 300}},          // a column across
+        {{7, 262}, {7, -3}, {7, 5}},       // up then back down over itself
+        {{-5, -5}, {40, -5}, {40, 60}, {-9, 60}, {-9, 10}, {328, 10}, {328, 262}}, // in and out
+        {{500, 100}, {600, 100}},          // wholly off
+        {{0, 0}, {0, 0}, {12, 0}},         // a zero-length piece first
+    };
+    for (const int mode : {int(Surface::CopyPen), int(Surface::Invert)})
+        for (const int style : {int(Surface::Solid), int(Surface::Dashed)})
+            for (std::size_t n = 0; n < polylines.size(); ++n) {
+                const auto& pts = polylines[n];
+                scope.Cls();
+                QImage expected = scope.Image().copy();
+                scope.setForeColor(12);
+                scope.setDrawMode(mode);
+                scope.setDrawStyle(style);
+                scope.PSet(float(pts[0].x() * 15), float(pts[0].y() * 15));
+                for (std::size_t i = 1; i < pts.size(); ++i)
+                    scope.Line(float(pts[i].x() * 15), float(pts[i].y() * 15));
+                reference(expected, mode, style, 12, pts);
+                EXPECT_EQ(scope.Image(), expected) << "mode " << mode << " style " << style << " polyline " << n;
+            }
+}

@@ -76,9 +76,14 @@ struct Surface::Pen
         if (from > to) return;
         const qsizetype step = row ? s : s * stride, count = to - from + 1;
         QRgb* pixel = row ? bits + across * stride + (a + s * from) : bits + (a + s * from) * stride + across;
-        if (!dashed && !invert && row) {
-            QRgb* const left = s > 0 ? pixel : pixel - (count - 1);
-            std::fill(left, left + count, color);
+        if (!dashed && !invert) {
+            if (row) {
+                QRgb* const left = s > 0 ? pixel : pixel - (count - 1);
+                std::fill(left, left + count, color);
+            } else {
+                for (qsizetype i = 0; i < count; ++i, pixel += step)
+                    *pixel = color;
+            }
             return;
         }
         for (qsizetype i = 0, on = (first + from - 1) % kDashPeriod; i < count; ++i, pixel += step) {
@@ -92,10 +97,6 @@ QRgb Surface::QBColor(int number)
     return kPalette[number & 15];
 }
 
-int Surface::toPixel(float twips)
-{
-    return int(std::floor(double(twips) / kTwipsPerPixel + 0.5));
-}
 
 void Surface::setForeColor(int qbColor)
 {

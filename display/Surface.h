@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QHash>
 #include <QImage>
+#include <algorithm>
 #include <vector>
 
 namespace display {
@@ -53,8 +54,14 @@ public:
     QColor backColor() const { return QColor::fromRgb(background_); }
 
     static QRgb QBColor(int number);
-    // Pixel that a coordinate in twips falls on.
-    static int toPixel(float twips);
+    // Pixel that a coordinate in twips falls on, rounded half up. Coordinates far off the
+    // picture (and NaN) come out as a pixel far off it, never as an overflowed integer.
+    static int toPixel(float twips)
+    {
+        const double v = std::clamp(double(twips) / kTwipsPerPixel + 0.5, -1e9, 1e9);
+        const int i = v == v ? int(v) : -1000000000;
+        return i - (v < i); // floor, without a call
+    }
 
 signals:
     void mouseDown(int button, int shift, float x, float y);

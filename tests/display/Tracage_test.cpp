@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <limits>
 #include <gtest/gtest.h>
 
 using display::Surface;
@@ -341,4 +342,18 @@ TEST_F(Screen, StraightLinesMatchThePixelByPixelLine)
                 reference(expected, mode, style, 12, pts);
                 EXPECT_EQ(scope.Image(), expected) << "mode " << mode << " style " << style << " polyline " << n;
             }
+}
+
+TEST(SurfaceToPixel, RoundsHalfUpAndSaturatesFarOffThePicture)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        float twips;
+        int pixel;
+    } cases[] = {{0, 0},         {7.4f, 0},          {7.5f, 1},      {-7.5f, 0},
+                 {-7.6f, -1},    {-22.5f, -1},       {4935, 329},    {1e30f, 1000000000},
+                 {-inf, -1000000000}, {inf, 1000000000}, {std::numeric_limits<float>::quiet_NaN(), -1000000000}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Surface::toPixel(c.twips), c.pixel) << c.twips;
 }

@@ -1,33 +1,72 @@
 #include "acquisition/SerialLink.h"
 
 #include <QSocketNotifier>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace acquisition {
 
 SerialLink::SerialLink(QObject* parent) : QObject(parent)
 {
-    pace_.setSingleShot(true);
     pace_.setInterval(kPaceMs);
-    connect(&pace_, &QTimer::timeout, this, [this] {
-        setReadNotification(true);
-        listening_.start();
-    });
+    connect(&pace_, &QTimer::timeout, this, &SerialLink::readOnTime);
     connect(&port_, &QSerialPort::readyRead, this, [this] {
-        commEvent_ = kEventReceive;
-        lastInput_ = 0;
-        emit OnComm();
-        if (lastInput_ <= 0) return;
-        // Reading re-arms the port's notifier. Hold it back only when small reads follow each
-        // other closely: for reads far apart, switching it off and on costs more wakeups than
-        // it saves.
+        deliver();
+        if (lastInput_ <= 0 || !port_.isOpen()) return;
+        // Small reads following each other closely are a trickle: from now on the port is
+        // read on the clock.
         const bool trickle = listening_.isValid() && listening_.elapsed() < kTrickleGapMs;
         listening_.start();
-        if (trickle && port_.isOpen() && lastInput_ < kPaceBelow) {
-            setReadNotification(false);
-            pace_.start();
-        }
+        if (trickle && lastInput_ < kPaceBelow) readOnClock();
     });
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+}
+
+void SerialLink::deliver()
+{
+    commEvent_ = kEventReceive;
+    lastInput_ = 0;
+    emit OnComm();
+}
+
+// On the clock the port's notifier stays off for as long as the stream lasts, and each tick
+// reads the descriptor itself: the port would switch its notifier back on at every read
+// through it, and each switch wakes the event loop once more.
+void SerialLink::readOnClock()
+{
+#ifdef Q_OS_UNIX
+    setReadNotification(false);
+    pace_.start();
+#endif
+}
+
+void SerialLink::watch()
+{
+    pace_.stop();
+    setReadNotification(true);
+    listening_.start();
+}
+
+void SerialLink::readOnTime()
+{
+#ifdef Q_OS_UNIX
+    if (!port_.isOpen()) {
+        pace_.stop();
+        return;
+    }
+    char chunk[kPaceBelow];
+    const ssize_t n = ::read(int(port_.handle()), chunk, sizeof chunk);
+    // A full chunk: more may wait, a backlog for the notifier to take at once. Nothing (the
+    // stream paused) or an error (the port gone): the notifier takes over too, and the port
+    // then reports itself what went wrong.
+    if (n <= 0 || n == qsizetype(sizeof chunk)) watch();
+    if (n <= 0) return;
+    clocked_.append(chunk, qsizetype(n));
+    deliver();
+#endif
 }
 
 QString SerialLink::deviceName(int n)
@@ -44,7 +83,8 @@ QString SerialLink::deviceName(int n)
 bool SerialLink::setPortOpen(bool open)
 {
     if (!open) {
-        pace_.stop();
+        pace_.stop(); // a port opened again starts with its notifier on
+        clocked_.clear();
         if (port_.isOpen()) port_.close();
         return true;
     }
@@ -68,7 +108,13 @@ bool SerialLink::setPortOpen(bool open)
 QByteArray SerialLink::Input()
 {
     commEvent_ = 0;
-    QByteArray bytes = port_.readAll();
+    // Only what the port has buffered: reading through it when it has nothing makes it
+    // switch its notifier back on, which would undo reading on the clock.
+    QByteArray bytes = port_.bytesAvailable() > 0 ? port_.readAll() : QByteArray();
+    if (bytes.isEmpty())
+        bytes.swap(clocked_);
+    else
+        bytes += std::exchange(clocked_, QByteArray()); // the port's own bytes are the older
     lastInput_ = bytes.size();
     return bytes;
 }

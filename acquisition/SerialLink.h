@@ -21,10 +21,10 @@ public:
     // A UART hands over a few bytes every couple of milliseconds: waking for each handful
     // would cost hundreds of wakeups a second for a screen that changes 29 times. A read of
     // fewer than kPaceBelow bytes that came less than kTrickleGapMs after the port was last
-    // looked at means a trickle: the port is then not looked at again for kPaceMs (the link
-    // carries about 184 bytes in that time, as a USB adapter's 16 ms latency timer gathers).
-    // A larger read means a backlog or a faster source, and reads further apart are already
-    // few: their bytes are taken at once.
+    // looked at means a trickle: the port is then read every kPaceMs instead (the link
+    // carries about 184 bytes in that time, as a USB adapter's 16 ms latency timer gathers),
+    // until a look finds nothing or a read is large. A larger read means a backlog or a
+    // faster source, and reads further apart are already few: their bytes are taken at once.
     static constexpr int kPaceMs = 16;
     static constexpr int kTrickleGapMs = 12;
     static constexpr qsizetype kPaceBelow = 512;
@@ -54,9 +54,14 @@ signals:
 private:
     void onError(QSerialPort::SerialPortError error);
     void setReadNotification(bool enabled);
+    void deliver();
+    void readOnClock();
+    void watch();
+    void readOnTime();
 
     QSerialPort port_;
-    QTimer pace_;
+    QTimer pace_;        // reading on the clock while it runs
+    QByteArray clocked_; // read on the clock, not yet taken by Input()
     QElapsedTimer listening_; // since the port was last looked at again
     qsizetype lastInput_ = 0;
     int commPort_ = 1;

@@ -142,6 +142,28 @@ void Surface::PSet(float x, float y)
     touched();
 }
 
+namespace {
+// Bresenham's pixels from (x0, y0), excluded, to (x1, y1); dx = |x1 - x0|, dy = -|y1 - y0|.
+template <typename Put>
+void walk(int x0, int y0, int x1, int y1, qint64 dx, qint64 dy, Put put)
+{
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    qint64 err = dx + dy;
+    while (x0 != x1 || y0 != y1) {
+        const qint64 e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
+        put(x0, y0);
+    }
+}
+} // namespace
+
 // Bresenham from the current position; the first pixel belongs to the previous point,
 // so a polyline touches each pixel once, which keeps inverted lines clean.
 void Surface::Line(float x, float y)
@@ -157,20 +179,21 @@ void Surface::Line(float x, float y)
         dashPhase_ = p.phase;
         return;
     }
-    const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
-    const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    while (x0 != x1 || y0 != y1) {
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x0 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y0 += sy;
-        }
-        p.plot(x0, y0);
+    const qint64 dx = std::abs(qint64(x1) - x0), dy = -std::abs(qint64(y1) - y0);
+    const bool off = (x0 < 0 && x1 < 0) || (y0 < 0 && y1 < 0) || (x0 >= p.width && x1 >= p.width) ||
+                     (y0 >= p.height && y1 >= p.height);
+    if (off) {
+        // Wholly to one side of the picture: nothing shows, and the dash goes on as if drawn.
+        p.phase = int((p.phase + std::max(dx, -dy)) % kDashPeriod);
+    } else if (!p.dashed && !p.invert) {
+        // The traces: a plain pen needs no dash or mode per pixel, only the dash's count.
+        walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y) {
+            if (unsigned(x) < unsigned(p.width) && unsigned(y) < unsigned(p.height))
+                p.bits[qsizetype(y) * p.stride + x] = p.color;
+        });
+        p.phase = int((p.phase + std::max(dx, -dy)) % kDashPeriod);
+    } else {
+        walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y) { p.plot(x, y); });
     }
     dashPhase_ = p.phase;
 }

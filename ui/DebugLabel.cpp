@@ -5,10 +5,38 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <iterator>
 #include <cstring>
 
 namespace ui {
+
+namespace {
+using GlyphCopy = void (*)(uchar* to, qsizetype toStride, const uchar* from, qsizetype fromStride, int rows);
+
+// The rows of a glyph `Width` pixels wide: a copy of known size is a couple of moves, where
+// a call to memcpy per row of every character cost more than the rest of the redraw.
+template <int Width>
+void copyRows(uchar* to, qsizetype toStride, const uchar* from, qsizetype fromStride, int rows)
+{
+    for (int y = 0; y < rows; ++y, to += toStride, from += fromStride)
+        std::memcpy(to, from, Width * 4);
+}
+
+void copyAnyRows(uchar* to, qsizetype toStride, const uchar* from, qsizetype fromStride, int rows, int width)
+{
+    for (int y = 0; y < rows; ++y, to += toStride, from += fromStride)
+        std::memcpy(to, from, size_t(width) * 4);
+}
+
+template <int... Widths>
+constexpr std::array<GlyphCopy, sizeof...(Widths) + 1> glyphCopies(std::integer_sequence<int, Widths...>)
+{
+    return {nullptr, &copyRows<Widths + 1>...};
+}
+constexpr auto kGlyphCopies = glyphCopies(std::make_integer_sequence<int, 16>());
+} // namespace
 
 DebugLabel::DebugLabel(const QString& text, QWidget* parent) : QWidget(parent), text_(text)
 {
@@ -111,10 +139,11 @@ void DebugLabel::redrawLines(int first, int last)
             for (qsizetype i = lines_[line]; i < lines_[line + 1] && x < width; ++i) {
                 const QImage& g = glyph(text_[i]);
                 const int w = std::min(g.width(), width - x);
-                const uchar* from = g.constBits();
-                const qsizetype glyphStride = g.bytesPerLine();
-                for (int y = 0; y < lineHeight_ && w > 0; ++y)
-                    std::memcpy(origin + y * stride + 4 * x, from + y * glyphStride, size_t(w) * 4);
+                uchar* const to = origin + 4 * x;
+                if (w > 0 && w < int(kGlyphCopies.size()))
+                    kGlyphCopies[w](to, stride, g.constBits(), g.bytesPerLine(), lineHeight_);
+                else if (w > 0)
+                    copyAnyRows(to, stride, g.constBits(), g.bytesPerLine(), lineHeight_, w);
                 x += g.width();
             }
         }

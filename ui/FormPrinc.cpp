@@ -256,7 +256,8 @@ void FormPrinc::chkXY_Click()
 void FormPrinc::cmdScope_Click()
 {
     chkScope_Click();
-    Tracage::TraceGrille(*Scope);
+    // The graticule comes with AffScope, after it clears the screen: drawing it here first
+    // as well would be wiped before anyone saw it, on every frame.
     AffScope();
 }
 

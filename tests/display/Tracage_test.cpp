@@ -357,3 +357,38 @@ TEST(SurfaceToPixel, RoundsHalfUpAndSaturatesFarOffThePicture)
     for (const auto& c : cases)
         EXPECT_EQ(Surface::toPixel(c.twips), c.pixel) << c.twips;
 }
+
+// A plain pen takes a faster path than an inverting one: both must put down the same pixels,
+// and leave the dash where a following dashed line expects it.
+TEST_F(Screen, DiagonalLinesPutTheSamePixelsWhateverThePen)
+{
+    const std::vector<std::vector<QPoint>> polylines = {
+        {{10, 10}, {50, 37}, {3, 200}, {328, 262}},
+        {{-40, -30}, {60, 90}, {400, 10}, {200, 300}},  // in and out across the edges
+        {{-50, 20}, {-10, 250}, {30, 100}},            // a first piece wholly off
+        {{300, 5}, {301, 260}, {0, 261}},
+    };
+    const auto draw = [&](int mode, const std::vector<QPoint>& pts) {
+        scope.Cls();
+        scope.setForeColor(12);
+        scope.setDrawMode(mode);
+        scope.setDrawStyle(Surface::Solid);
+        scope.PSet(float(pts[0].x() * 15), float(pts[0].y() * 15));
+        for (std::size_t i = 1; i < pts.size(); ++i)
+            scope.Line(float(pts[i].x() * 15), float(pts[i].y() * 15));
+        // Then a dashed row, from where the dash was left.
+        scope.setDrawMode(Surface::CopyPen);
+        scope.setDrawStyle(Surface::Dashed);
+        scope.setCurrentX(0);
+        scope.setCurrentY(15 * 131);
+        scope.Line(15 * 320, 15 * 131);
+        QImage img = scope.Image().copy();
+        const QRgb blank = background();
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                img.setPixel(x, y, img.pixel(x, y) == blank ? 0 : 1);
+        return img;
+    };
+    for (std::size_t n = 0; n < polylines.size(); ++n)
+        EXPECT_EQ(draw(Surface::CopyPen, polylines[n]), draw(Surface::Invert, polylines[n])) << "polyline " << n;
+}

@@ -1,6 +1,8 @@
 #include "ui/DebugLabel.h"
 
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -105,5 +107,38 @@ TEST(DebugLabel, AnyRunOfChangesShowsWhatAFreshLabelShows)
         fresh.resize(l.size());
         fresh.setVisibleHeight(120 - 7 * (run % 5));
         ASSERT_EQ(shot(l), shot(fresh)) << "run " << run << ", text \"" << text.toStdString() << '"';
+    }
+}
+
+// Characters narrow and wide (in a large font, wider than any fixed-size copy) land where a
+// painter drawing them one after the other puts them, and nothing else is on the line.
+TEST(DebugLabel, ShowsEachCharacterAsAPainterDrawsIt)
+{
+    const QString text = QStringLiteral("CH-A gain:500m W@i|");
+    for (const int pointSize : {0, 40}) {
+        ui::DebugLabel l{QString()};
+        QFont font = l.font();
+        if (pointSize > 0) font.setPointSize(pointSize);
+        l.setFont(font);
+        l.resize(2000, 100);
+        l.setText(text);
+        l.flush();
+        QImage expected(l.size(), QImage::Format_RGB32);
+        expected.fill(l.palette().color(QPalette::Window));
+        {
+            QPainter p(&expected);
+            p.setFont(font);
+            p.setPen(l.palette().color(QPalette::WindowText));
+            const QFontMetrics metrics(font);
+            int x = 0;
+            for (const QChar c : text) {
+                // Each character is drawn on its own background, so clip it to its advance.
+                p.setClipRect(x, 0, metrics.horizontalAdvance(c), metrics.lineSpacing());
+                p.drawText(x, metrics.ascent(), QString(c));
+                x += metrics.horizontalAdvance(c);
+            }
+            ASSERT_LT(x, l.width()) << "the text must fit on one line";
+        }
+        EXPECT_EQ(shot(l), expected) << "point size " << pointSize;
     }
 }

@@ -18,16 +18,16 @@ class SerialLink : public QObject
     Q_OBJECT
 public:
     static constexpr int kEventReceive = 2;
-    // A UART hands over a few bytes every couple of milliseconds: waking for each handful
-    // would cost hundreds of wakeups a second for a screen that changes 29 times. A read of
-    // fewer than kPaceBelow bytes that came less than kTrickleGapMs after the port was last
-    // looked at means a trickle: the port is then read every kPaceMs instead (the link
-    // carries about 184 bytes in that time, as a USB adapter's 16 ms latency timer gathers),
-    // until a look finds nothing or a read is large. A larger read means a backlog or a
-    // faster source, and reads further apart are already few: their bytes are taken at once.
-    static constexpr int kPaceMs = 16;
-    static constexpr int kTrickleGapMs = 12;
-    static constexpr qsizetype kPaceBelow = 512;
+    // A UART hands over a few bytes every couple of milliseconds, a USB adapter a packet every
+    // 16 ms: waking for each would cost hundreds of wakeups a second for a screen that
+    // changes 29 times. A read of fewer than kPaceBelow bytes that came less than
+    // kTrickleGapMs after the port was last looked at means a trickle: the port is then read
+    // every kPaceMs instead, about once per frame (the link carries some 370 bytes in that
+    // time), until a look finds nothing or finds a backlog. A larger read means a backlog or
+    // a faster source, and reads further apart are already few: their bytes are taken at once.
+    static constexpr int kPaceMs = 32;
+    static constexpr int kTrickleGapMs = 20;
+    static constexpr qsizetype kPaceBelow = 1024;
 
     explicit SerialLink(QObject* parent = nullptr);
 

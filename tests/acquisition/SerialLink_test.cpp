@@ -87,7 +87,8 @@ TEST_P(SerialLinkTrickle, EveryByteArrivesOnceAndInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pieces, SerialLinkTrickle,
-                         ::testing::Values(Trickle{1, 0}, Trickle{23, 2}, Trickle{600, 1}, Trickle{4000, 0}),
+                         ::testing::Values(Trickle{1, 0}, Trickle{23, 2}, Trickle{184, 16}, Trickle{600, 1},
+                                           Trickle{4000, 0}),
                          [](const auto& info) {
                              return "piece" + std::to_string(info.param.piece) + "every" +
                                     std::to_string(info.param.everyMs) + "ms";
@@ -102,18 +103,29 @@ TEST_F(SerialLinkTest, BytesWrittenWhileThePortIsNotWatchedArriveWithoutMore)
     EXPECT_TRUE(waitFor([&] { return l.received == "#A$"; }, 1000)) << l.received.toStdString();
 }
 
-TEST_F(SerialLinkTest, ATrickleOfSmallWritesIsHandedOverInFewerBatches)
+struct Rhythm
 {
-    // The real link's rhythm: a couple of dozen characters every 2 ms, for 200 ms.
-    const int writes = 100;
-    const QByteArray sent = pattern(23 * writes);
-    trickle(pty, sent, 23, 2);
+    int piece, everyMs, writes;
+};
+
+class SerialLinkRhythm : public SerialLinkTest, public ::testing::WithParamInterface<Rhythm>
+{
+};
+
+// The real link's rhythms: a UART's couple of dozen characters every 2 ms, a USB adapter's
+// packet every 16 ms. Woken once per write, the program would see one batch per write.
+TEST_P(SerialLinkRhythm, ATrickleIsHandedOverInFewerBatchesThanWrites)
+{
+    const Rhythm r = GetParam();
+    const QByteArray sent = pattern(r.piece * r.writes);
+    trickle(pty, sent, r.piece, r.everyMs);
     ASSERT_TRUE(waitFor([&] { return l.received.size() >= sent.size(); }));
     EXPECT_EQ(l.received, sent);
-    // Woken once per write, the program would see about 100 batches; held back for a few
-    // milliseconds after each small read, a fraction of that.
-    EXPECT_LT(l.events, writes / 2);
+    EXPECT_LT(l.events, r.writes * 2 / 3);
 }
+
+INSTANTIATE_TEST_SUITE_P(Link, SerialLinkRhythm, ::testing::Values(Rhythm{23, 2, 100}, Rhythm{184, 16, 30}),
+                         [](const auto& info) { return "every" + std::to_string(info.param.everyMs) + "ms"; });
 
 TEST_F(SerialLinkTest, ClosingWhileHeldBackAndReopeningReadsAgain)
 {

@@ -1,6 +1,8 @@
 #include "acquisition/SerialLink.h"
 
+#include <QFileInfo>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <utility>
 
 #ifdef Q_OS_UNIX
@@ -89,7 +91,17 @@ bool SerialLink::setPortOpen(bool open)
         return true;
     }
     if (port_.isOpen()) return true;
-    port_.setPortName(deviceName(commPort_));
+    const QString device = deviceName(commPort_);
+#ifdef Q_OS_UNIX
+    // A device that is not there (an adapter unplugged) fails here without the port's lock
+    // file, which would be written and synced to disk on every retry before the device is
+    // even tried. The message is the one the port gives.
+    if (!QFileInfo::exists(device)) {
+        error_ = qt_error_string(ENOENT);
+        return false;
+    }
+#endif
+    port_.setPortName(device);
     port_.setReadBufferSize(0);
     port_.setBaudRate(115200);
     port_.setDataBits(QSerialPort::Data8);

@@ -139,3 +139,19 @@ TEST_F(SerialLinkTest, ClosingWhileHeldBackAndReopeningReadsAgain)
 }
 
 } // namespace
+
+namespace {
+TEST(SerialLinkMissing, AMissingDeviceFailsWithThePortsOwnMessage)
+{
+    const QString missing = QStringLiteral("/nonexistent-dir/vantor-no-such-device");
+    QSerialPort direct(missing);
+    ASSERT_FALSE(direct.open(QIODevice::ReadWrite));
+    qputenv("VANTOR_COM4", missing.toLocal8Bit());
+    SerialLink link;
+    link.setCommPort(4);
+    EXPECT_FALSE(link.setPortOpen(true));
+    EXPECT_FALSE(link.PortOpen());
+    EXPECT_EQ(link.errorString(), direct.errorString());
+    qunsetenv("VANTOR_COM4");
+}
+} // namespace

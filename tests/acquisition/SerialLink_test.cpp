@@ -121,10 +121,12 @@ TEST_P(SerialLinkRhythm, ATrickleIsHandedOverInFewerBatchesThanWrites)
     trickle(pty, sent, r.piece, r.everyMs);
     ASSERT_TRUE(waitFor([&] { return l.received.size() >= sent.size(); }));
     EXPECT_EQ(l.received, sent);
-    EXPECT_LT(l.events, r.writes * 2 / 3);
+    // Paced, about one batch per 32 ms: an eighth of the writes at 2 ms, half at 16 ms. A
+    // loaded machine stretches the rhythm, hence the margin.
+    EXPECT_LT(l.events, r.writes * 3 / 4);
 }
 
-INSTANTIATE_TEST_SUITE_P(Link, SerialLinkRhythm, ::testing::Values(Rhythm{23, 2, 100}, Rhythm{184, 16, 30}),
+INSTANTIATE_TEST_SUITE_P(Link, SerialLinkRhythm, ::testing::Values(Rhythm{23, 2, 100}, Rhythm{184, 16, 40}),
                          [](const auto& info) { return "every" + std::to_string(info.param.everyMs) + "ms"; });
 
 TEST_F(SerialLinkTest, ClosingWhileHeldBackAndReopeningReadsAgain)

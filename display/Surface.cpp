@@ -92,11 +92,11 @@ struct Surface::Pen
         }
     }
 };
+
 QRgb Surface::QBColor(int number)
 {
     return kPalette[number & 15];
 }
-
 
 void Surface::setForeColor(int qbColor)
 {
@@ -182,15 +182,14 @@ void Surface::Line(float x, float y)
     const qint64 dx = std::abs(qint64(x1) - x0), dy = -std::abs(qint64(y1) - y0);
     const bool off = (x0 < 0 && x1 < 0) || (y0 < 0 && y1 < 0) || (x0 >= p.width && x1 >= p.width) ||
                      (y0 >= p.height && y1 >= p.height);
-    if (off) {
-        // Wholly to one side of the picture: nothing shows, and the dash goes on as if drawn.
-        p.phase = int((p.phase + std::max(dx, -dy)) % kDashPeriod);
-    } else if (!p.dashed && !p.invert) {
-        // The traces: a plain pen needs no dash or mode per pixel, only the dash's count.
-        walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y) {
-            if (unsigned(x) < unsigned(p.width) && unsigned(y) < unsigned(p.height))
-                p.bits[qsizetype(y) * p.stride + x] = p.color;
-        });
+    if (off || (!p.dashed && !p.invert)) {
+        // Wholly to one side of the picture nothing shows; a plain pen (the traces) needs no
+        // dash or mode per pixel. Either way the dash goes on by the line's length.
+        if (!off)
+            walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y) {
+                if (unsigned(x) < unsigned(p.width) && unsigned(y) < unsigned(p.height))
+                    p.bits[qsizetype(y) * p.stride + x] = p.color;
+            });
         p.phase = int((p.phase + std::max(dx, -dy)) % kDashPeriod);
     } else {
         walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y) { p.plot(x, y); });

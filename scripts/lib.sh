@@ -9,8 +9,9 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation2
-  xvfb xauth
+  fonts-liberation2 qt6-translations-l10n
+  xvfb xauth x11-utils
+  clang-format
 )
 
 die() { echo "error: $*" >&2; exit 1; }

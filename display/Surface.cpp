@@ -135,7 +135,7 @@ void Surface::PSet(float x, float y)
 {
     Pen p = pen();
     p.phase = 0;
-    p.plot(toPixel(x), toPixel(y));
+    p.plot(twipsToPixel(x), twipsToPixel(y));
     dashPhase_ = p.phase;
     currentX_ = x;
     currentY_ = y;
@@ -144,8 +144,7 @@ void Surface::PSet(float x, float y)
 
 namespace {
 // Bresenham's pixels from (x0, y0), excluded, to (x1, y1); dx = |x1 - x0|, dy = -|y1 - y0|.
-template <typename Put>
-void walk(int x0, int y0, int x1, int y1, qint64 dx, qint64 dy, Put put)
+template <typename Put> void walk(int x0, int y0, int x1, int y1, qint64 dx, qint64 dy, Put put)
 {
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     qint64 err = dx + dy;
@@ -168,8 +167,8 @@ void walk(int x0, int y0, int x1, int y1, qint64 dx, qint64 dy, Put put)
 // so a polyline touches each pixel once, which keeps inverted lines clean.
 void Surface::Line(float x, float y)
 {
-    int x0 = toPixel(currentX_), y0 = toPixel(currentY_);
-    const int x1 = toPixel(x), y1 = toPixel(y);
+    int x0 = twipsToPixel(currentX_), y0 = twipsToPixel(currentY_);
+    const int x1 = twipsToPixel(x), y1 = twipsToPixel(y);
     currentX_ = x;
     currentY_ = y;
     touched();
@@ -205,8 +204,9 @@ const Surface::TextMask& Surface::mask(const QString& text)
     if (masks_.size() >= kMaxMasks) masks_.clear();
     const QFontMetrics metrics(textFont_);
     const int margin = metrics.height();
-    const QRect box = metrics.boundingRect(text).united(QRect(0, -textAscent_, 1, lineHeight_)).adjusted(
-        -margin, -margin, margin, margin);
+    const QRect box = metrics.boundingRect(text)
+                          .united(QRect(0, -textAscent_, 1, lineHeight_))
+                          .adjusted(-margin, -margin, margin, margin);
     QImage ink(box.size(), QImage::Format_Grayscale8);
     ink.fill(0);
     {
@@ -234,7 +234,7 @@ const Surface::TextMask& Surface::mask(const QString& text)
 
 void Surface::Print(const QString& text)
 {
-    const int originX = toPixel(currentX_), baseline = toPixel(currentY_) + textAscent_;
+    const int originX = twipsToPixel(currentX_), baseline = twipsToPixel(currentY_) + textAscent_;
     const Pen p = pen();
     for (const TextRun& run : mask(text).runs) {
         const int y = baseline + run.dy;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "display/Twips.h"
+
 #include <QFont>
 #include <QFrame>
 #include <QHash>
@@ -23,7 +25,6 @@ class Surface : public QFrame
 {
     Q_OBJECT
 public:
-    static constexpr double kTwipsPerPixel = 15.0;
     enum : int { CopyPen = 13, Invert = 6 };
     enum : int { Solid = 0, Dashed = 1 };
 
@@ -54,14 +55,6 @@ public:
     QColor backColor() const { return QColor::fromRgb(background_); }
 
     static QRgb QBColor(int number);
-    // Pixel that a coordinate in twips falls on, rounded half up. Coordinates far off the
-    // picture (and NaN) come out as a pixel far off it, never as an overflowed integer.
-    static int toPixel(float twips)
-    {
-        const double v = std::clamp(double(twips) / kTwipsPerPixel + 0.5, -1e9, 1e9);
-        const int i = v == v ? int(v) : -1000000000;
-        return i - (v < i); // floor, without a call
-    }
 
 signals:
     void mouseDown(int button, int shift, float x, float y);

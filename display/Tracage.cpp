@@ -4,19 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace Tracage {
 
 namespace {
-// Display sizes the routines use as whole numbers: rounded half to even into 16 bits.
-int rounded16(float v)
-{
-    const double clamped = std::clamp(double(v), double(std::numeric_limits<std::int16_t>::min()),
-                                      double(std::numeric_limits<std::int16_t>::max()));
-    return Format::roundHalfEven(clamped);
-}
-
 // Height of a sample: 255 at the top edge, 0 at the bottom, shifted by the offset (128 = none).
 float hauteur(double h, int offset, std::uint8_t sample)
 {
@@ -36,7 +27,7 @@ void TraceGrille(display::Surface& scope)
     scope.setDrawMode(display::Surface::CopyPen);
     scope.setDrawStyle(display::Surface::Solid);
     const double w = scope.ScaleWidth();
-    const int h = rounded16(scope.ScaleHeight());
+    const int h = Format::roundHalfEvenInt16(scope.ScaleHeight());
     for (int i = 1; i <= 10; ++i) {
         scope.setForeColor(i == 5 ? 0 : 9);
         const float x = float(i / 10.0 * w);

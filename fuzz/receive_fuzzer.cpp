@@ -7,11 +7,11 @@
 #include "fuzz/WireModel.h"
 #include "support/FakeDialogs.h"
 #include "ui/Application.h"
-#include "ui/DebugLabel.h"
 #include "ui/FormPrinc.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -44,6 +44,14 @@ void mouse(ui::FormPrinc& w, int event, int button, int shift, float x, float y)
         w.Scope_MouseMove(button, shift, x, y);
     else
         w.Scope_MouseUp(button, shift, x, y);
+}
+
+// The diagnostic label follows on a timer: brought up to date (the last whole frame, then the
+// buffer as it stands) before it is compared with the stream.
+void showTrame(ui::FormPrinc& w)
+{
+    w.AffTrame();
+    w.AffTrame();
 }
 
 void run(World& world, const fuzzing::Step& s, quint64 framesBefore)
@@ -100,6 +108,7 @@ void run(World& world, const fuzzing::Step& s, quint64 framesBefore)
         break;
     }
     }
+    if (decoded) showTrame(w);
     fuzzing::checkWindow(w);
     // The release after a drag retries the port silently: no box beyond the one of the start.
     if (world.dialogs.warnings.size() != 1)
@@ -147,7 +156,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ui::FormPrinc& w = *world->w;
         // Each input starts with the receiver waiting for a frame.
         w.Timer1_Timer();
-        world->model.reset(w.lbl_debug1->text().toLatin1());
+        showTrame(w);
+        world->model.reset(w.lbl_debug1->toPlainText().toLatin1());
         world->model.timeout();
         const quint64 framesBefore = w.framesDecoded;
         fuzzing::checkWindow(w);
@@ -155,6 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FuzzedDataProvider in(data, size);
         for (int step = 0; step < fuzzing::kMaxSteps && in.remaining_bytes() > 0; ++step)
             run(*world, fuzzing::nextStep(in), framesBefore);
+        showTrame(w);
         fuzzing::checkAgainst(w, world->model, framesBefore, world->anyFrame, false, true);
     } catch (const std::exception& e) {
         fuzzing::fail("exception escaped", QString::fromLocal8Bit(e.what()));

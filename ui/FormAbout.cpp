@@ -1,5 +1,6 @@
 #include "ui/FormAbout.h"
 
+#include "display/Twips.h"
 #include "ui/Artwork.h"
 
 #include <QLabel>
@@ -10,16 +11,11 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
-constexpr int pixels(int twips)
-{
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
+using display::twipsToPixel;
 
 QRect twipsRect(int left, int top, int width, int height)
 {
-    return {pixels(left), pixels(top), pixels(width), pixels(height)};
+    return {twipsToPixel(left), twipsToPixel(top), twipsToPixel(width), twipsToPixel(height)};
 }
 
 // A picture that answers a click: press and release of the left button over it.
@@ -62,7 +58,7 @@ FormAbout::FormAbout()
 {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QStringLiteral("About"));
-    setFixedSize(pixels(6090), pixels(4365));
+    setFixedSize(twipsToPixel(6090), twipsToPixel(4365));
     setAttribute(Qt::WA_DeleteOnClose);
     // Closing the main window ends the program even while this one is shown.
     setAttribute(Qt::WA_QuitOnClose, false);

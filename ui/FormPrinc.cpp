@@ -4,7 +4,6 @@
 #include "measure/Format.h"
 #include "measure/Readouts.h"
 #include "ui/Artwork.h"
-#include "ui/DebugLabel.h"
 #include "ui/Dialogs.h"
 #include "ui/FormAbout.h"
 #include "ui/Led.h"
@@ -15,20 +14,18 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <algorithm>
+#include <utility>
 
 namespace ui {
 
 namespace {
 constexpr int kRed = 0x0000FF; // colour numbers carry red in their low byte
 constexpr int kBlack = 0;
-
-int rounded16(float v)
-{
-    return Format::roundHalfEven(std::clamp(double(v), -32768.0, 32767.0));
-}
 } // namespace
 
 FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs)
@@ -40,6 +37,8 @@ FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), d
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     affParam_ = [this] { AffParam(); };
     drawGraph_ = [this] { DrawGraph(); };
+    trameRefresh_.setSingleShot(true);
+    trameRefresh_.setInterval(kTrameRefreshMs);
     connectHandlers();
     Form_Load();
 }
@@ -54,6 +53,7 @@ void FormPrinc::connectHandlers()
     connect(MSComm1, &acquisition::SerialLink::OnComm, this, &FormPrinc::MSComm1_OnComm);
     connect(MSComm1, &acquisition::SerialLink::portLost, this, &FormPrinc::portLost);
     connect(Timer1, &QTimer::timeout, this, &FormPrinc::Timer1_Timer);
+    connect(&trameRefresh_, &QTimer::timeout, this, &FormPrinc::AffTrame);
     connect(Scope, &display::Surface::mouseDown, this, &FormPrinc::Scope_MouseDown);
     connect(Scope, &display::Surface::mouseMove, this, &FormPrinc::Scope_MouseMove);
     connect(Scope, &display::Surface::mouseUp, this, &FormPrinc::Scope_MouseUp);
@@ -113,19 +113,33 @@ void FormPrinc::rxStart()
 void FormPrinc::rxStop()
 {
     setStatus(QStringLiteral("Rx Stop"));
-    lbl_debug1->flush(); // the whole frame, as it came
+    // The buffer just handed over is the whole frame, end code included: the label shows it
+    // rather than the start of the next one.
+    trameWhole_ = trameLast_;
     Timer1->stop();
 }
 
 void FormPrinc::rxOverflow()
 {
     setStatus(QStringLiteral("Rx TimeOut"));
-    lbl_debug1->flush();
 }
 
+// Every chunk changes the frame being received, dozens of times per frame: the label follows
+// at a pace an eye can, not at the port's.
 void FormPrinc::bufferShown(const QByteArray& buffer)
 {
-    lbl_debug1->setText(QString::fromLatin1(buffer));
+    trameLast_ = buffer;
+    if (!trameRefresh_.isActive()) trameRefresh_.start();
+}
+
+void FormPrinc::AffTrame()
+{
+    const QByteArray next = trameWhole_.isNull() ? trameLast_ : std::exchange(trameWhole_, QByteArray());
+    // The next frame has begun meanwhile: its turn comes at the next refresh.
+    if (next != trameLast_) trameRefresh_.start();
+    if (next == trameShown_) return;
+    trameShown_ = next;
+    lbl_debug1->setPlainText(QString::fromLatin1(next.first(std::min(next.size(), kTrameShownMax))));
 }
 
 void FormPrinc::frame(const QByteArray& text)
@@ -137,7 +151,6 @@ void FormPrinc::Timer1_Timer()
 {
     rx.timeout();
     setStatus(QStringLiteral("Rx TimeOut"));
-    lbl_debug1->flush();
 }
 
 void FormPrinc::Receive_scope(const QByteArray& frame)
@@ -184,8 +197,8 @@ Tracage::Voies FormPrinc::voies() const
 
 void FormPrinc::displaySize(int& width, int& height) const
 {
-    width = rounded16(Scope->ScaleWidth());
-    height = rounded16(Scope->ScaleHeight());
+    width = Format::roundHalfEvenInt16(Scope->ScaleWidth());
+    height = Format::roundHalfEvenInt16(Scope->ScaleHeight());
 }
 
 void FormPrinc::DrawGraph()

@@ -19,6 +19,7 @@ class QAction;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -26,7 +27,6 @@ class FormAbout;
 
 namespace ui {
 
-class DebugLabel;
 class Dialogs;
 class Led;
 
@@ -45,6 +45,11 @@ public:
     void Reception(QByteArrayView chunk);
     void Receive_scope(const QByteArray& frame);
     void Timer1_Timer();
+    // Shows the frame being received in lbl_debug1; runs at most every kTrameRefreshMs.
+    void AffTrame();
+    static constexpr int kTrameRefreshMs = 100;
+    // The label shows some two hundred characters; a runaway frame is not laid out whole.
+    static constexpr qsizetype kTrameShownMax = 4096;
 
     // Redraw entry and the routines it runs.
     void DrawGraph();
@@ -92,7 +97,7 @@ public:
     acquisition::SerialLink* MSComm1 = nullptr;
     QTimer* Timer1 = nullptr;
     display::Surface* Scope = nullptr;
-    DebugLabel* lbl_debug1 = nullptr;
+    QPlainTextEdit* lbl_debug1 = nullptr;
     QLabel* statusPanel = nullptr;  // key "Status"
     QLabel* comportPanel = nullptr; // key "comport"
     QCheckBox* ChkCursTension = nullptr;
@@ -144,6 +149,10 @@ private:
     void portReopened();
 
     Dialogs& dialogs_;
+    QTimer trameRefresh_;
+    QByteArray trameLast_;  // the frame being received, as last handed over
+    QByteArray trameWhole_; // the last whole frame, while lbl_debug1 has not shown it
+    QByteArray trameShown_;
     std::function<void()> affParam_;
     std::function<void()> drawGraph_;
 };

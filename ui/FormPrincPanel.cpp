@@ -1,7 +1,6 @@
 // The front panel's controls at their fixed places. Positions are in twips, as the panel
-// was designed, and converted at 15 twips per pixel.
-#include "ui/CachedLabel.h"
-#include "ui/DebugLabel.h"
+// was designed.
+#include "display/Twips.h"
 #include "ui/FormPrinc.h"
 #include "ui/Led.h"
 
@@ -11,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -19,10 +19,7 @@
 namespace ui {
 
 namespace {
-constexpr int px(int twips)
-{
-    return (twips * 2 + 15) / 30;
-} // nearest pixel
+constexpr auto px = display::twipsToPixel;
 
 template <class W>
 W* place(W* widget, int left, int top, int width, int height, const QString& name, const QString& accessible)
@@ -51,7 +48,7 @@ QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, i
 QLabel* label(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop, const QString& accessible = {})
 {
-    auto* l_ = place(new CachedLabel(text, parent), l, t, w, h, QLatin1String(name),
+    auto* l_ = place(new QLabel(text, parent), l, t, w, h, QLatin1String(name),
                      accessible.isEmpty() ? text : accessible);
     // Texts from the wire must never be taken for markup.
     l_->setTextFormat(Qt::PlainText);
@@ -188,10 +185,26 @@ void FormPrinc::buildPanel()
         setParamCaption(p, text);
     }
 
-    lbl_debug1 = place(new DebugLabel(QStringLiteral("Labeldebug1"), client), 8400, 0, 1935, 1935,
+    // The frame as it comes: hexadecimal runs without blanks, broken anywhere to fill the box.
+    lbl_debug1 = place(new QPlainTextEdit(QStringLiteral("Labeldebug1"), client), 8400, 0, 1935, 1935,
                        QStringLiteral("lbl_debug1"), QStringLiteral("Trame reçue"));
-    // Its lower rows lie under the frame "Tension".
-    lbl_debug1->setVisibleHeight(px(1800));
+    lbl_debug1->setReadOnly(true);
+    lbl_debug1->setUndoRedoEnabled(false);
+    lbl_debug1->setTextInteractionFlags(Qt::NoTextInteraction);
+    lbl_debug1->setFocusPolicy(Qt::NoFocus);
+    lbl_debug1->setWordWrapMode(QTextOption::WrapAnywhere);
+    lbl_debug1->setFrameShape(QFrame::NoFrame);
+    lbl_debug1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lbl_debug1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lbl_debug1->document()->setDocumentMargin(0);
+    lbl_debug1->viewport()->setCursor(Qt::ArrowCursor);
+    {
+        // A label's colours, not an editor's.
+        QPalette pal = lbl_debug1->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+        pal.setColor(QPalette::Text, pal.color(QPalette::WindowText));
+        lbl_debug1->setPalette(pal);
+    }
 
     // The screen.
     Scope = new display::Surface(QSize(329, 263), client);
@@ -253,31 +266,42 @@ void FormPrinc::buildPanel()
         *r.ch2 = valueLabel(f7, r.n2, 1560, r.top, QStringLiteral("CH2 ") + h);
     }
 
-    // Voltage cursors.
+    // Cursor read-outs: a heading, and its value label beside or under it (twips).
+    struct Readout
+    {
+        const char* headingName;
+        const char* heading;
+        QRect headingAt;
+        bool centred;
+        const char* name;
+        QLabel** label;
+        QPoint at;
+        int width;
+    };
+    const auto readouts = [](QGroupBox* frame, std::initializer_list<Readout> list) {
+        for (const Readout& r : list) {
+            const QString h = QLatin1String(r.heading);
+            const QRect& g = r.headingAt;
+            heading(frame, r.headingName, h, g.x(), g.y(), g.width(), g.height(), r.centred);
+            *r.label = valueLabel(frame, r.name, r.at.x(), r.at.y(), h, r.width);
+        }
+    };
     QGroupBox* f6 = groupBox(client, "Frame6", QStringLiteral("Curseurs Tension"), 7920, 3840, 2415, 1815);
-    heading(f6, "Label20", QStringLiteral("CH1.1"), 120, 360, 495, 255);
-    heading(f6, "Label21", QStringLiteral("CH1.2"), 120, 720, 495, 255);
-    heading(f6, "Label22", QStringLiteral("CH2.1"), 120, 1080, 495, 255);
-    heading(f6, "Label23", QStringLiteral("CH2.2"), 120, 1440, 495, 255);
-    lblVa1 = valueLabel(f6, "lblVa1", 720, 360, QStringLiteral("CH1.1"));
-    lblVa2 = valueLabel(f6, "lblVa2", 720, 720, QStringLiteral("CH1.2"));
-    lblVb1 = valueLabel(f6, "lblVb1", 720, 1080, QStringLiteral("CH2.1"));
-    lblVb2 = valueLabel(f6, "lblVb2", 720, 1440, QStringLiteral("CH2.2"));
-    heading(f6, "Label24", QStringLiteral("Diff CH1"), 1560, 240, 735, 255, true);
-    lblVaDiff = valueLabel(f6, "lblVaDiff", 1560, 480, QStringLiteral("Diff CH1"));
-    heading(f6, "Label25", QStringLiteral("Diff CH2"), 1560, 960, 735, 255, true);
-    lblVbDiff = valueLabel(f6, "lblVbDiff", 1560, 1200, QStringLiteral("Diff CH2"));
-
-    // Time cursors.
+    readouts(
+        f6,
+        {{"Label20", "CH1.1", {120, 360, 495, 255}, false, "lblVa1", &lblVa1, {720, 360}, 735},
+         {"Label21", "CH1.2", {120, 720, 495, 255}, false, "lblVa2", &lblVa2, {720, 720}, 735},
+         {"Label22", "CH2.1", {120, 1080, 495, 255}, false, "lblVb1", &lblVb1, {720, 1080}, 735},
+         {"Label23", "CH2.2", {120, 1440, 495, 255}, false, "lblVb2", &lblVb2, {720, 1440}, 735},
+         {"Label24", "Diff CH1", {1560, 240, 735, 255}, true, "lblVaDiff", &lblVaDiff, {1560, 480}, 735},
+         {"Label25", "Diff CH2", {1560, 960, 735, 255}, true, "lblVbDiff", &lblVbDiff, {1560, 1200}, 735}});
     QGroupBox* f5 = groupBox(client, "Frame5", QStringLiteral("Curseurs Temps"), 7920, 5760, 2415, 1455);
-    heading(f5, "Label26", QStringLiteral("T1"), 240, 360, 255, 255);
-    heading(f5, "Label27", QStringLiteral("T2"), 240, 720, 255, 255);
-    heading(f5, "Label28", QStringLiteral("T2-T1"), 1800, 240, 495, 255);
-    heading(f5, "Label29", QStringLiteral("frq"), 240, 1080, 255, 255);
-    LblCursT1 = valueLabel(f5, "LblCursT1", 720, 360, QStringLiteral("T1"));
-    LblCursT2 = valueLabel(f5, "LblCursT2", 720, 720, QStringLiteral("T2"));
-    lblCursTdiff = valueLabel(f5, "lblCursTdiff", 1560, 480, QStringLiteral("T2-T1"));
-    lblCursFrq = valueLabel(f5, "lblCursFrq", 960, 1080, QStringLiteral("frq"), 1215);
+    readouts(
+        f5,
+        {{"Label26", "T1", {240, 360, 255, 255}, false, "LblCursT1", &LblCursT1, {720, 360}, 735},
+         {"Label27", "T2", {240, 720, 255, 255}, false, "LblCursT2", &LblCursT2, {720, 720}, 735},
+         {"Label28", "T2-T1", {1800, 240, 495, 255}, false, "lblCursTdiff", &lblCursTdiff, {1560, 480}, 735},
+         {"Label29", "frq", {240, 1080, 255, 255}, false, "lblCursFrq", &lblCursFrq, {960, 1080}, 1215}});
 
     // The cursor enables sit on the frames' top edges, above them.
     ChkCursTension = place(new QCheckBox(client), 9600, 3840, 255, 255, QStringLiteral("ChkCursTension"),
@@ -293,7 +317,7 @@ void FormPrinc::buildPanel()
     bar->setSizeGripEnabled(false);
     bar->setFixedHeight(px(375));
     const auto addPanel = [bar](const QString& key, const QString& text, const QString& accessible) {
-        auto* p = new CachedLabel(text, bar);
+        auto* p = new QLabel(text, bar);
         p->setObjectName(key);
         p->setAccessibleName(accessible);
         p->setToolTip(text);

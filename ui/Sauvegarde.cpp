@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QSaveFile>
-#include <cerrno>
 
 namespace Sauvegarde {
 namespace {
@@ -38,7 +37,7 @@ QString replaceRefusal(const QString& path)
     // whom the permission bits don't stop, replaces it without being told. WriteUser tells
     // what this user may do, so it is left out: the mode bits are the other three.
     constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!(existing.permissions() & anyWrite)) return qt_error_string(EACCES);
+    if (!(existing.permissions() & anyWrite)) return QStringLiteral("le fichier est en lecture seule");
     return {};
 }
 

@@ -4,8 +4,8 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <limits>
 #include <gtest/gtest.h>
+#include <limits>
 
 using display::Surface;
 
@@ -21,7 +21,7 @@ struct Screen : ::testing::Test
     QRgb at(int x, int y) const { return scope.Image().pixel(x, y); }
     QRgb atTwips(double x, double y) const
     {
-        return at(Surface::toPixel(float(x)), Surface::toPixel(float(y)));
+        return at(display::twipsToPixel(float(x)), display::twipsToPixel(float(y)));
     }
     int countColour(QRgb c) const
     {
@@ -203,8 +203,8 @@ TEST_F(Screen, PrintIsTheAliasedTextAPainterDraws)
     {
         const char* text;
         float x, y;
-    } cases[] = {{"CH1ac=500mV/div", 0, 0},    {"Auto>128", 3850, 3700}, {"jgpq|_ÉÀ", 1000, 1500},
-                 {"100ms/div", -300, -100},   {"   2V/div", 4800, 3900}, {"", 10, 10},
+    } cases[] = {{"CH1ac=500mV/div", 0, 0},    {"Auto>128", 3850, 3700},  {"jgpq|_ÉÀ", 1000, 1500},
+                 {"100ms/div", -300, -100},    {"   2V/div", 4800, 3900}, {"", 10, 10},
                  {"CH1ac=500mV/div", 15, 3850}};
     for (int pass = 0; pass < 2; ++pass) {
         for (const auto& c : cases) {
@@ -220,9 +220,10 @@ TEST_F(Screen, PrintIsTheAliasedTextAPainterDraws)
                 QPainter p(&expected);
                 p.setFont(font);
                 p.setPen(QColor::fromRgb(Surface::QBColor(12)));
-                p.drawText(QPoint(Surface::toPixel(c.x), Surface::toPixel(c.y) + ascent), text);
+                p.drawText(QPoint(display::twipsToPixel(c.x), display::twipsToPixel(c.y) + ascent), text);
             }
-            EXPECT_TRUE(scope.Image() == expected) << c.text << " at " << c.x << "," << c.y << " pass " << pass;
+            EXPECT_TRUE(scope.Image() == expected)
+                << c.text << " at " << c.x << "," << c.y << " pass " << pass;
             EXPECT_EQ(scope.CurrentX(), 0);
         }
     }
@@ -290,7 +291,7 @@ TEST_F(Screen, LinesOutsideThePictureAreClipped)
     scope.Line(W + 3000, 1500);
     int red = 0;
     for (int x = 0; x < scope.Image().width(); ++x)
-        red += at(x, Surface::toPixel(1500)) == Surface::QBColor(4);
+        red += at(x, display::twipsToPixel(1500)) == Surface::QBColor(4);
     EXPECT_EQ(red, scope.Image().width()) << "the visible part of a line across the screen";
 }
 
@@ -311,7 +312,12 @@ TEST_F(Screen, StraightLinesMatchThePixelByPixelLine)
         for (std::size_t i = 1; i < pts.size(); ++i) {
             QPoint p = pts[i - 1];
             const QPoint q = pts[i];
-            const QPoint step(q.x() > p.x() ? 1 : q.x() < p.x() ? -1 : 0, q.y() > p.y() ? 1 : q.y() < p.y() ? -1 : 0);
+            const QPoint step(q.x() > p.x()   ? 1
+                              : q.x() < p.x() ? -1
+                                              : 0,
+                              q.y() > p.y()   ? 1
+                              : q.y() < p.y() ? -1
+                                              : 0);
             while (p != q) {
                 p += step;
                 plot(p.x(), p.y());
@@ -319,13 +325,13 @@ TEST_F(Screen, StraightLinesMatchThePixelByPixelLine)
         }
     };
     const std::vector<std::vector<QPoint>> polylines = {
-        {{-20, 30}, {400, 30}},            // a row across, both ends off
-        {{300, 200}, {-50, 200}},          // leftwards, one end off
-        {{100, -40}, {100, 300}},          // a column across
-        {{7, 262}, {7, -3}, {7, 5}},       // up then back down over itself
+        {{-20, 30}, {400, 30}},      // a row across, both ends off
+        {{300, 200}, {-50, 200}},    // leftwards, one end off
+        {{100, -40}, {100, 300}},    // a column across
+        {{7, 262}, {7, -3}, {7, 5}}, // up then back down over itself
         {{-5, -5}, {40, -5}, {40, 60}, {-9, 60}, {-9, 10}, {328, 10}, {328, 262}}, // in and out
-        {{500, 100}, {600, 100}},          // wholly off
-        {{0, 0}, {0, 0}, {12, 0}},         // a zero-length piece first
+        {{500, 100}, {600, 100}},                                                  // wholly off
+        {{0, 0}, {0, 0}, {12, 0}}, // a zero-length piece first
     };
     for (const int mode : {int(Surface::CopyPen), int(Surface::Invert)})
         for (const int style : {int(Surface::Solid), int(Surface::Dashed)})
@@ -340,7 +346,8 @@ TEST_F(Screen, StraightLinesMatchThePixelByPixelLine)
                 for (std::size_t i = 1; i < pts.size(); ++i)
                     scope.Line(float(pts[i].x() * 15), float(pts[i].y() * 15));
                 reference(expected, mode, style, 12, pts);
-                EXPECT_EQ(scope.Image(), expected) << "mode " << mode << " style " << style << " polyline " << n;
+                EXPECT_EQ(scope.Image(), expected)
+                    << "mode " << mode << " style " << style << " polyline " << n;
             }
 }
 
@@ -351,11 +358,19 @@ TEST(SurfaceToPixel, RoundsHalfUpAndSaturatesFarOffThePicture)
     {
         float twips;
         int pixel;
-    } cases[] = {{0, 0},         {7.4f, 0},          {7.5f, 1},      {-7.5f, 0},
-                 {-7.6f, -1},    {-22.5f, -1},       {4935, 329},    {1e30f, 1000000000},
-                 {-inf, -1000000000}, {inf, 1000000000}, {std::numeric_limits<float>::quiet_NaN(), -1000000000}};
+    } cases[] = {{0, 0},
+                 {7.4f, 0},
+                 {7.5f, 1},
+                 {-7.5f, 0},
+                 {-7.6f, -1},
+                 {-22.5f, -1},
+                 {4935, 329},
+                 {1e30f, 1000000000},
+                 {-inf, -1000000000},
+                 {inf, 1000000000},
+                 {std::numeric_limits<float>::quiet_NaN(), -1000000000}};
     for (const auto& c : cases)
-        EXPECT_EQ(Surface::toPixel(c.twips), c.pixel) << c.twips;
+        EXPECT_EQ(display::twipsToPixel(c.twips), c.pixel) << c.twips;
 }
 
 // A plain pen takes a faster path than an inverting one: both must put down the same pixels,
@@ -364,7 +379,7 @@ TEST_F(Screen, DiagonalLinesPutTheSamePixelsWhateverThePen)
 {
     const std::vector<std::vector<QPoint>> polylines = {
         {{10, 10}, {50, 37}, {3, 200}, {328, 262}},
-        {{-40, -30}, {60, 90}, {400, 10}, {200, 300}},  // in and out across the edges
+        {{-40, -30}, {60, 90}, {400, 10}, {200, 300}}, // in and out across the edges
         {{-50, 20}, {-10, 250}, {30, 100}},            // a first piece wholly off
         {{300, 5}, {301, 260}, {0, 261}},
     };
@@ -390,5 +405,6 @@ TEST_F(Screen, DiagonalLinesPutTheSamePixelsWhateverThePen)
         return img;
     };
     for (std::size_t n = 0; n < polylines.size(); ++n)
-        EXPECT_EQ(draw(Surface::CopyPen, polylines[n]), draw(Surface::Invert, polylines[n])) << "polyline " << n;
+        EXPECT_EQ(draw(Surface::CopyPen, polylines[n]), draw(Surface::Invert, polylines[n]))
+            << "polyline " << n;
 }

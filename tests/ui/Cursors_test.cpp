@@ -90,7 +90,7 @@ TEST_F(Cursors, CtrlOrAltMoveNothingButStillRedraw)
         drag(px(900, 900), px(2000, 2000), Qt::LeftButton, mods);
         EXPECT_EQ(w->curseurs.oldX, 0);
         EXPECT_EQ(w->curseurs.oldY, 0);
-        EXPECT_EQ(w->Scope->Image().pixel(Surface::toPixel(w->Scope->ScaleWidth() / 2), 30),
+        EXPECT_EQ(w->Scope->Image().pixel(display::twipsToPixel(w->Scope->ScaleWidth() / 2), 30),
                   Surface::QBColor(0))
             << "redrawn";
     }

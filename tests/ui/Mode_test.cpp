@@ -47,8 +47,8 @@ protected:
 TEST_F(Mode, FrameDrawsTracesLegendAndMeasurements)
 {
     const double h = w->Scope->ScaleHeight();
-    EXPECT_EQ(rowOfChannel(1), Surface::toPixel(float(h * (255 - 200) / 255)));
-    EXPECT_EQ(rowOfChannel(2), Surface::toPixel(float(h * (255 - 60) / 255)));
+    EXPECT_EQ(rowOfChannel(1), display::twipsToPixel(float(h * (255 - 200) / 255)));
+    EXPECT_EQ(rowOfChannel(2), display::twipsToPixel(float(h * (255 - 60) / 255)));
     EXPECT_EQ(w->lblCH1moy->text(), QStringLiteral("200"));
     EXPECT_EQ(w->lblCH2min->text(), QStringLiteral("60"));
     EXPECT_EQ(w->lblCH2delta->text(), QStringLiteral("0"));
@@ -87,7 +87,7 @@ TEST_F(Mode, SliderShiftsItsChannelAndRedraws)
     const int before = rowOfChannel(1);
     w->Slider2(1)->setValue(138); // the user moved the thumb down by 10
     const double h = w->Scope->ScaleHeight();
-    EXPECT_EQ(rowOfChannel(1), Surface::toPixel(float(h * (138 + 55 - 128) / 255)));
+    EXPECT_EQ(rowOfChannel(1), display::twipsToPixel(float(h * (138 + 55 - 128) / 255)));
     EXPECT_GT(rowOfChannel(1), before);
     QTest::mouseClick(w->CmdResetOffset(1), Qt::LeftButton);
     EXPECT_EQ(w->Slider2(1)->value(), 128);
@@ -128,7 +128,8 @@ TEST_F(Mode, XYOffsetsShiftTheFigure)
     const auto pointAt = [&](int o1, int o2) {
         const float x = float(ww * 0.1 + ww * (0.8 * (200 - o1 + 128) / 255));
         const float y = float(h * (o2 + (255 - 60) - 128) / 255);
-        return w->Scope->Image().pixel(Surface::toPixel(x), Surface::toPixel(y)) == Surface::QBColor(9);
+        return w->Scope->Image().pixel(display::twipsToPixel(x), display::twipsToPixel(y)) ==
+               Surface::QBColor(9);
     };
     EXPECT_TRUE(pointAt(128, 128));
     w->Slider2(1)->setValue(100);

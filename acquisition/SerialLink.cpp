@@ -29,17 +29,19 @@ void SerialLink::setCommPort(int n)
 {
     commPort_ = n;
     device_.clear();
+    name_.clear();
 }
 
-void SerialLink::setDevice(const QString& device)
+void SerialLink::setDevice(const QString& device, const QString& name)
 {
     commPort_ = 0;
     device_ = device;
+    name_ = name.isEmpty() ? QFileInfo(device).fileName() : name;
 }
 
 QString SerialLink::caption() const
 {
-    return commPort_ > 0 ? QStringLiteral("COM%1").arg(commPort_) : QFileInfo(device_).fileName();
+    return commPort_ > 0 ? QStringLiteral("COM%1").arg(commPort_) : name_;
 }
 
 bool SerialLink::setPortOpen(bool open)

@@ -25,9 +25,9 @@ public:
     // COMn for the next open.
     void setCommPort(int n);
     int CommPort() const { return commPort_; }
-    // Any other device for the next open (a USB adapter picked from the system's list);
-    // CommPort() is then 0.
-    void setDevice(const QString& device);
+    // Any other device for the next open (a USB adapter picked from the system's list), and
+    // the name the panel gives it; CommPort() is then 0.
+    void setDevice(const QString& device, const QString& name);
     // The device the next open opens.
     QString device() const { return commPort_ > 0 ? deviceName(commPort_) : device_; }
     // How the panel names the port: "COM3", or the device's own name ("ttyUSB0").
@@ -52,6 +52,7 @@ private:
 
     QSerialPort port_;
     QString device_; // when not a COMn
+    QString name_;
     int commPort_ = 1;
     int commEvent_ = 0;
     QString error_;

@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,6 +70,7 @@ void FormPrinc::connectHandlers()
     connect(com(2), &QAction::triggered, this, &FormPrinc::com2_Click);
     connect(com(3), &QAction::triggered, this, &FormPrinc::com3_Click);
     connect(com(4), &QAction::triggered, this, &FormPrinc::com4_Click);
+    connect(Comport, &QMenu::aboutToShow, this, &FormPrinc::listDevices);
     for (int n = 1; n <= 4; ++n) {
         connect(Slider2(n), &QSlider::valueChanged, this, [this, n] { Slider2_Click(n); });
         connect(CmdResetOffset(n), &QPushButton::clicked, this, [this, n] { CmdResetOffset_Click(n); });
@@ -354,26 +356,48 @@ void FormPrinc::portReopened()
 
 std::uint8_t FormPrinc::open_com(std::uint8_t n)
 {
+    return open_port(n, {});
+}
+
+std::uint8_t FormPrinc::open_device(const acquisition::SerialDevice& device)
+{
+    return open_port(0, device);
+}
+
+// COMn when n is 1 to 4, otherwise `device`.
+std::uint8_t FormPrinc::open_port(std::uint8_t n, const acquisition::SerialDevice& device)
+{
     if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
-    MSComm1->setCommPort(n);
+    if (n != 0)
+        MSComm1->setCommPort(n);
+    else
+        MSComm1->setDevice(device.location, device.name);
     std::uint8_t result = 0;
     if (!MSComm1->setPortOpen(true)) {
-        comportPanel->setText(QStringLiteral("COM%1 erreur").arg(n));
+        comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
         dialogs_.warning(this, MSComm1->errorString());
         result = 1;
     } else {
-        comportPanel->setText(QStringLiteral("COM%1").arg(n));
+        comportPanel->setText(MSComm1->caption());
         portReopened();
     }
-    for (int i = 1; i <= 4; ++i)
-        com(i)->setChecked(false);
-    if (n >= 1 && n <= 4) com(n)->setChecked(true);
+    tickPort();
     return result;
+}
+
+// One tick in the whole menu, on the port chosen last.
+void FormPrinc::tickPort()
+{
+    const int n = MSComm1->CommPort();
+    for (int i = 1; i <= 4; ++i)
+        com(i)->setChecked(i == n);
+    for (QAction* a : std::as_const(comDevices))
+        a->setChecked(n == 0 && a->data().toString() == MSComm1->device());
 }
 
 void FormPrinc::portLost()
 {
-    comportPanel->setText(QStringLiteral("COM%1 erreur").arg(MSComm1->CommPort()));
+    comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
 }
 
 void FormPrinc::Form_Load()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/FrameAssembler.h"
+#include "acquisition/SerialDevices.h"
 #include "acquisition/SerialLink.h"
 #include "display/Surface.h"
 #include "display/Tracage.h"
@@ -19,6 +20,7 @@ class QAction;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -58,8 +60,12 @@ public:
     void AffXY();
     void AffParam();
 
-    // Port management.
+    // Port management. A device picked from the system's list below COM1 to COM4 is opened
+    // by the same routine as COMn (open_port).
     std::uint8_t open_com(std::uint8_t n);
+    std::uint8_t open_device(const acquisition::SerialDevice& device);
+    // Where the menu "Comport" takes its list of devices from, each time it opens.
+    acquisition::DeviceLister serialDevices = acquisition::systemDevices;
     void Form_Load();
     void Form_Unload() {}
 
@@ -122,6 +128,8 @@ public:
     QLabel *LblCursT1 = nullptr, *LblCursT2 = nullptr, *lblCursTdiff = nullptr, *lblCursFrq = nullptr;
     QAction *Open = nullptr, *Save = nullptr, *Quit = nullptr, *about = nullptr;
     ControlArray<QAction, 1, 4> com;
+    QMenu* Comport = nullptr;
+    QList<QAction*> comDevices; // below COM1 to COM4: the system's other serial devices
     QPointer<::FormAbout> aboutWindow;
 
     // The status-bar panel with this key ("Status" or "comport").
@@ -147,6 +155,9 @@ private:
     void displaySize(int& width, int& height) const;
     void portLost();
     void portReopened();
+    std::uint8_t open_port(std::uint8_t n, const acquisition::SerialDevice& device);
+    void tickPort();
+    void listDevices();
 
     Dialogs& dialogs_;
     QTimer trameRefresh_;

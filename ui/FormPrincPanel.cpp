@@ -353,20 +353,44 @@ void FormPrinc::buildMenus()
     Save->setObjectName(QStringLiteral("Save"));
     Quit->setObjectName(QStringLiteral("Quit"));
 
-    QMenu* comport = bar->addMenu(QStringLiteral("Comport"));
-    comport->setObjectName(QStringLiteral("Comport"));
+    Comport = bar->addMenu(QStringLiteral("Comport"));
+    Comport->setObjectName(QStringLiteral("Comport"));
     for (int n = 1; n <= 4; ++n) {
-        QAction* a = comport->addAction(QStringLiteral("COM&%1").arg(n));
+        QAction* a = Comport->addAction(QStringLiteral("COM&%1").arg(n));
         a->setObjectName(QStringLiteral("com%1").arg(n));
         a->setCheckable(true);
         a->setChecked(n == 1);
         com.at(n) = a;
     }
+    Comport->addSeparator();
 
     QMenu* help = bar->addMenu(QStringLiteral("?"));
     help->setObjectName(QStringLiteral("Help"));
     about = help->addAction(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("about"));
+}
+
+// The serial devices the system reports now, below COM1 to COM4: a USB adapter plugged in
+// since the menu was last opened is there.
+void FormPrinc::listDevices()
+{
+    qDeleteAll(std::exchange(comDevices, {}));
+    const QList<acquisition::SerialDevice> devices = acquisition::otherDevices(serialDevices());
+    for (const acquisition::SerialDevice& d : devices) {
+        QAction* a = Comport->addAction(acquisition::menuCaption(d));
+        a->setObjectName(QStringLiteral("device(%1)").arg(d.name));
+        a->setData(d.location);
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, d] { open_device(d); });
+        comDevices.append(a);
+    }
+    if (devices.isEmpty()) {
+        QAction* none = Comport->addAction(QStringLiteral("Aucun autre port série détecté"));
+        none->setObjectName(QStringLiteral("device()"));
+        none->setEnabled(false);
+        comDevices.append(none);
+    }
+    tickPort();
 }
 
 } // namespace ui

@@ -1,4 +1,5 @@
-// Every test program runs headless, with one QApplication for the widgets under test.
+// Every test program has one QApplication for the widgets under test, set up as the program's own.
+// They run headless unless told otherwise (the desktop tests run on an X server of their own).
 #include "ui/Application.h"
 
 #include <QApplication>

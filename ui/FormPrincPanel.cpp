@@ -41,8 +41,11 @@ QString indexed(const char* name, int index)
 QGroupBox* groupBox(QWidget* parent, const char* name, const QString& caption, int l, int t, int w, int h,
                     const QString& accessible = {})
 {
-    return place(new QGroupBox(caption, parent), l, t, w, h, QLatin1String(name),
-                 caption.isEmpty() ? accessible : caption);
+    auto* box = place(new QGroupBox(caption, parent), l, t, w, h, QLatin1String(name),
+                      caption.isEmpty() ? accessible : caption);
+    // Opaque, like a frame on a form: the frame read-out's lower rows lie under "Tension".
+    box->setAutoFillBackground(true);
+    return box;
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h,

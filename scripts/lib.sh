@@ -38,3 +38,16 @@ configure_and_build() {
     || die "cmake configure failed"
   cmake --build "$BUILD" -j"$(nproc)" || die "build failed"
 }
+
+# The project's own C++ files keep the formatting of .clang-format; a difference fails.
+check_format() {
+  local files=()
+  if git -C "$ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    mapfile -t files < <(git -C "$ROOT" ls-files -- '*.cpp' '*.h')
+  else
+    mapfile -t files < <(cd "$ROOT" && find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
+  fi
+  [ ${#files[@]} -gt 0 ] || return 0
+  (cd "$ROOT" && clang-format --dry-run -Werror "${files[@]}") \
+    || die "C++ formatting differs from .clang-format (clang-format -i on the files above)"
+}

@@ -97,6 +97,5 @@ TEST(Stress, EndlessFrameWithoutEndIsCappedAndAbandoned)
     EXPECT_LE(longest, acquisition::FrameAssembler::kMaxFrame);
     EXPECT_EQ(w.rx.rxState, acquisition::Waiting);
     EXPECT_EQ(w.framesDecoded, 0u);
-    if (kMemoryIsMeaningful)
-        EXPECT_LT(residentMiB() - before, 8.0) << "8 MB of text must not stay in memory";
+    if (kMemoryIsMeaningful) EXPECT_LT(residentMiB() - before, 8.0) << "8 MB of text must not stay in memory";
 }

@@ -270,8 +270,11 @@ void FormPrinc::buildPanel()
     }
 
     // Cursor read-outs: a heading, and its value label beside or under it (twips).
-    struct Readout
+    QGroupBox* f6 = groupBox(client, "Frame6", QStringLiteral("Curseurs Tension"), 7920, 3840, 2415, 1815);
+    QGroupBox* f5 = groupBox(client, "Frame5", QStringLiteral("Curseurs Temps"), 7920, 5760, 2415, 1455);
+    const struct
     {
+        QGroupBox* frame;
         const char* headingName;
         const char* heading;
         QRect headingAt;
@@ -280,31 +283,32 @@ void FormPrinc::buildPanel()
         QLabel** label;
         QPoint at;
         int width;
+    } readouts[] = {
+        {f6, "Label20", "CH1.1", {120, 360, 495, 255}, false, "lblVa1", &lblVa1, {720, 360}, 735},
+        {f6, "Label21", "CH1.2", {120, 720, 495, 255}, false, "lblVa2", &lblVa2, {720, 720}, 735},
+        {f6, "Label22", "CH2.1", {120, 1080, 495, 255}, false, "lblVb1", &lblVb1, {720, 1080}, 735},
+        {f6, "Label23", "CH2.2", {120, 1440, 495, 255}, false, "lblVb2", &lblVb2, {720, 1440}, 735},
+        {f6, "Label24", "Diff CH1", {1560, 240, 735, 255}, true, "lblVaDiff", &lblVaDiff, {1560, 480}, 735},
+        {f6, "Label25", "Diff CH2", {1560, 960, 735, 255}, true, "lblVbDiff", &lblVbDiff, {1560, 1200}, 735},
+        {f5, "Label26", "T1", {240, 360, 255, 255}, false, "LblCursT1", &LblCursT1, {720, 360}, 735},
+        {f5, "Label27", "T2", {240, 720, 255, 255}, false, "LblCursT2", &LblCursT2, {720, 720}, 735},
+        {f5,
+         "Label28",
+         "T2-T1",
+         {1800, 240, 495, 255},
+         false,
+         "lblCursTdiff",
+         &lblCursTdiff,
+         {1560, 480},
+         735},
+        {f5, "Label29", "frq", {240, 1080, 255, 255}, false, "lblCursFrq", &lblCursFrq, {960, 1080}, 1215},
     };
-    const auto readouts = [](QGroupBox* frame, std::initializer_list<Readout> list) {
-        for (const Readout& r : list) {
-            const QString h = QLatin1String(r.heading);
-            const QRect& g = r.headingAt;
-            heading(frame, r.headingName, h, g.x(), g.y(), g.width(), g.height(), r.centred);
-            *r.label = valueLabel(frame, r.name, r.at.x(), r.at.y(), h, r.width);
-        }
-    };
-    QGroupBox* f6 = groupBox(client, "Frame6", QStringLiteral("Curseurs Tension"), 7920, 3840, 2415, 1815);
-    readouts(
-        f6,
-        {{"Label20", "CH1.1", {120, 360, 495, 255}, false, "lblVa1", &lblVa1, {720, 360}, 735},
-         {"Label21", "CH1.2", {120, 720, 495, 255}, false, "lblVa2", &lblVa2, {720, 720}, 735},
-         {"Label22", "CH2.1", {120, 1080, 495, 255}, false, "lblVb1", &lblVb1, {720, 1080}, 735},
-         {"Label23", "CH2.2", {120, 1440, 495, 255}, false, "lblVb2", &lblVb2, {720, 1440}, 735},
-         {"Label24", "Diff CH1", {1560, 240, 735, 255}, true, "lblVaDiff", &lblVaDiff, {1560, 480}, 735},
-         {"Label25", "Diff CH2", {1560, 960, 735, 255}, true, "lblVbDiff", &lblVbDiff, {1560, 1200}, 735}});
-    QGroupBox* f5 = groupBox(client, "Frame5", QStringLiteral("Curseurs Temps"), 7920, 5760, 2415, 1455);
-    readouts(
-        f5,
-        {{"Label26", "T1", {240, 360, 255, 255}, false, "LblCursT1", &LblCursT1, {720, 360}, 735},
-         {"Label27", "T2", {240, 720, 255, 255}, false, "LblCursT2", &LblCursT2, {720, 720}, 735},
-         {"Label28", "T2-T1", {1800, 240, 495, 255}, false, "lblCursTdiff", &lblCursTdiff, {1560, 480}, 735},
-         {"Label29", "frq", {240, 1080, 255, 255}, false, "lblCursFrq", &lblCursFrq, {960, 1080}, 1215}});
+    for (const auto& r : readouts) {
+        const QString h = QLatin1String(r.heading);
+        const QRect& g = r.headingAt;
+        heading(r.frame, r.headingName, h, g.x(), g.y(), g.width(), g.height(), r.centred);
+        *r.label = valueLabel(r.frame, r.name, r.at.x(), r.at.y(), h, r.width);
+    }
 
     // The cursor enables sit on the frames' top edges, above them.
     ChkCursTension = place(new QCheckBox(client), 9600, 3840, 255, 255, QStringLiteral("ChkCursTension"),

@@ -4,6 +4,12 @@
 //                               writing every MS ms (2): CPU share (median second, mean), memory
 //   vantor_e2e_bench startup    process start to the first shown window, and memory then
 //   vantor_e2e_bench floor S [MS] a bare poll/read loop on the same stream: this machine's floor
+//   vantor_e2e_bench lag S MS [offscreen|xcb]  the window, the board at the link rate writing
+//                               every MS ms: from the board's write of a frame's end code to the
+//                               end of that frame's redraw (xcb: on an Xvfb of its own, and the
+//                               time to the screen's next paint event too)
+//   vantor_e2e_bench xreal S [MS] the real program on an Xvfb of its own at the link rate: CPU
+//                               of the program and of the X server over the same seconds
 // Prints "name value unit" lines.
 #include "support/Board.h"
 #include "support/FakeDialogs.h"
@@ -16,15 +22,24 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
-#include <vector>
+#include <ctime>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace testing_support;
 
@@ -57,27 +72,40 @@ struct CpuShare
     double median = 0, mean = 0;
 };
 
-CpuShare cpuShare(qint64 pid, int seconds)
+std::vector<CpuShare> cpuShares(const std::vector<qint64>& pids, int seconds)
 {
-    std::vector<double> shares;
+    const std::size_t k = pids.size();
+    std::vector<std::vector<double>> shares(k);
+    std::vector<double> cpu(k), cpuStart(k);
     QElapsedTimer t;
     t.start();
-    double cpu = cpuSeconds(pid), wall = 0;
-    const double cpuStart = cpu;
+    for (std::size_t j = 0; j < k; ++j)
+        cpu[j] = cpuStart[j] = cpuSeconds(pids[j]);
+    double wall = 0;
     for (int i = 0; i < seconds; ++i) {
         QThread::sleep(1);
-        const double cpuNow = cpuSeconds(pid), wallNow = t.nsecsElapsed() / 1e9;
-        shares.push_back(100.0 * (cpuNow - cpu) / (wallNow - wall));
-        cpu = cpuNow;
+        const double wallNow = t.nsecsElapsed() / 1e9;
+        for (std::size_t j = 0; j < k; ++j) {
+            const double cpuNow = cpuSeconds(pids[j]);
+            shares[j].push_back(100.0 * (cpuNow - cpu[j]) / (wallNow - wall));
+            cpu[j] = cpuNow;
+        }
         wall = wallNow;
     }
-    CpuShare share;
-    if (shares.empty()) return share;
-    std::sort(shares.begin(), shares.end());
-    const std::size_t n = shares.size();
-    share.median = n % 2 ? shares[n / 2] : (shares[n / 2 - 1] + shares[n / 2]) / 2;
-    share.mean = 100.0 * (cpu - cpuStart) / wall;
-    return share;
+    std::vector<CpuShare> out(k);
+    for (std::size_t j = 0; j < k && seconds > 0; ++j) {
+        std::vector<double>& v = shares[j];
+        std::sort(v.begin(), v.end());
+        const std::size_t n = v.size();
+        out[j].median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+        out[j].mean = 100.0 * (cpu[j] - cpuStart[j]) / wall;
+    }
+    return out;
+}
+
+CpuShare cpuShare(qint64 pid, int seconds)
+{
+    return cpuShares({pid}, seconds).front();
 }
 
 void print(const char* name, double value, const char* unit)
@@ -168,6 +196,291 @@ int floorRun(int seconds, int sliceMs, const char* self)
     return 0;
 }
 
+// The clock the board stamps its writes with.
+qint64 monotonicNs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// An X server of our own: Xvfb picks a free display and says which through -displayfd,
+// so nothing guesses a number another server might be using.
+class Xvfb
+{
+public:
+    Xvfb()
+    {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return;
+        char fdText[16];
+        std::snprintf(fdText, sizeof fdText, "%d", fds[1]);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            // Only async-signal-safe calls between fork and exec.
+            ::fcntl(fds[1], F_SETFD, 0);
+            const int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fdText, "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                     static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        if (pid_ < 0) {
+            ::close(fds[0]);
+            return;
+        }
+        QByteArray number;
+        pollfd p{fds[0], POLLIN, 0};
+        char c;
+        while (!number.endsWith('\n') && ::poll(&p, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1)
+            number += c;
+        ::close(fds[0]);
+        if (number.endsWith('\n')) display_ = ":" + number.trimmed();
+    }
+    ~Xvfb()
+    {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        for (int i = 0; i < 300; ++i) {
+            if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return;
+            ::usleep(10000);
+        }
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    bool ok() const { return !display_.isEmpty(); }
+    QByteArray display() const { return display_; }
+    qint64 pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    QByteArray display_;
+};
+
+struct Spread
+{
+    double median = NAN, p90 = NAN, p99 = NAN, max = NAN;
+};
+
+// Nearest-rank percentiles.
+Spread spread(std::vector<double> v)
+{
+    Spread s;
+    if (v.empty()) return s;
+    std::sort(v.begin(), v.end());
+    auto rank = [&](double p) {
+        return v[std::size_t(std::max(1.0, std::ceil(p / 100.0 * double(v.size())))) - 1];
+    };
+    s.median = rank(50);
+    s.p90 = rank(90);
+    s.p99 = rank(99);
+    s.max = v.back();
+    return s;
+}
+
+// The number the board puts in a frame's first 10 characters ("#000000042"), or -1.
+qint64 frameNumber(const QByteArray& text)
+{
+    if (text.size() < 10 || text[0] != '#') return -1;
+    bool ok = false;
+    const qint64 n = text.mid(1, 9).toLongLong(&ok);
+    return ok ? n : -1;
+}
+
+// Watches the window after each chunk it handled. The window's own handler decodes and
+// redraws synchronously, so when the decoded count has grown the redraw is over. The
+// assembler's buffer then holds the text of the frame just decoded, unless the same chunk
+// also began the next frame: its buffer then holds the start of frame n+1, and the decoded
+// one is n (bytes within one chunk are contiguous on the wire). If fewer than 10
+// characters of that next frame came, its number is read on a later chunk.
+class LagProbe : public QObject
+{
+public:
+    explicit LagProbe(ui::FormPrinc& w) : w_(w), seen_(w.framesDecoded) {}
+
+    void afterChunk()
+    {
+        const qint64 now = monotonicNs();
+        const quint64 decoded = w_.framesDecoded - seen_;
+        seen_ = w_.framesDecoded;
+        const bool receiving = w_.rx.rxState == acquisition::Receiving;
+        const qint64 number = frameNumber(w_.rx.rxBuffer);
+        if (pending_ && decoded == 0 && receiving && number >= 0) {
+            record(number - 1, pendingAt_);
+            pending_ = false;
+        } else if (pending_ && decoded > 0) {
+            // The frame after the pending one completed before its number could be read
+            // (or several did): the pending one cannot be told for sure.
+            if (decoded == 1 && !receiving && number >= 0)
+                record(number - 1, pendingAt_);
+            else
+                ++unknown_;
+            pending_ = false;
+        }
+        if (decoded == 0) return;
+        extra_ += decoded - 1; // more than one frame in a chunk: only the last is timed
+        if (!receiving) {
+            if (number >= 0)
+                record(number, now);
+            else
+                ++unknown_;
+        } else if (number >= 0) {
+            record(number - 1, now);
+        } else {
+            pending_ = true;
+            pendingAt_ = now;
+        }
+    }
+
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (recording && e->type() == QEvent::Paint) paints.push_back(monotonicNs());
+        return false;
+    }
+
+    bool recording = false;
+    QHash<qint64, qint64> redrawn; // frame number -> end of its redraw
+    std::vector<qint64> paints;    // screen paint events, in order
+    quint64 extra_ = 0, unknown_ = 0;
+
+private:
+    void record(qint64 number, qint64 at)
+    {
+        if (recording) redrawn.insert(number, at);
+    }
+
+    ui::FormPrinc& w_;
+    quint64 seen_;
+    bool pending_ = false;
+    qint64 pendingAt_ = 0;
+};
+
+void runEventLoop(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+int lag(int seconds, int sliceMs, bool xcb)
+{
+    QTemporaryDir dir;
+    const QString endsLog = dir.filePath(QStringLiteral("ends"));
+    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"),
+                 QString::number(sliceMs), QStringLiteral("--log-ends"), endsLog});
+    if (board.path().isEmpty()) return 1;
+    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    LagProbe probe(w);
+    // Connected after the window's own handler, so it runs once that one has returned.
+    QObject::connect(w.MSComm1, &acquisition::SerialLink::OnComm, &probe, [&] { probe.afterChunk(); });
+    w.Scope->installEventFilter(&probe);
+    w.show();
+    if (!waitFor([&] { return w.framesDecoded > 0; }, 5000)) return 1;
+    runEventLoop(1000); // settle: the window shown, the first frames drawn
+    probe.recording = true;
+    const quint64 decodedBefore = w.framesDecoded;
+    runEventLoop(seconds * 1000);
+    probe.recording = false;
+    const quint64 decoded = w.framesDecoded - decodedBefore;
+    board.process().terminate(); // the board's log is complete once it has exited
+    board.waitForExit(5000);
+
+    QHash<qint64, qint64> ends;
+    QFile f(endsLog);
+    if (!f.open(QIODevice::ReadOnly)) return 1;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        if (words.size() == 2) ends.insert(words[0].toLongLong(), words[1].toLongLong());
+    }
+    std::vector<double> redraw, paint;
+    qint64 lo = -1, hi = -1;
+    quint64 noEnd = 0;
+    std::sort(probe.paints.begin(), probe.paints.end());
+    for (auto it = probe.redrawn.cbegin(); it != probe.redrawn.cend(); ++it) {
+        const auto end = ends.constFind(it.key());
+        if (end == ends.cend()) {
+            ++noEnd;
+            continue;
+        }
+        lo = lo < 0 ? it.key() : std::min(lo, it.key());
+        hi = std::max(hi, it.key());
+        redraw.push_back((it.value() - end.value()) / 1e6);
+        const auto next = std::lower_bound(probe.paints.begin(), probe.paints.end(), it.value());
+        if (next != probe.paints.end()) paint.push_back((*next - end.value()) / 1e6);
+    }
+    // Frames the board finished during the recorded stretch that were not timed: lost,
+    // or sharing a chunk with a later frame.
+    qint64 missed = 0;
+    for (qint64 n = lo; lo >= 0 && n <= hi; ++n)
+        missed += ends.contains(n) && !probe.redrawn.contains(n);
+    const Spread r = spread(redraw);
+    print("lag_frames_matched", double(redraw.size()), "frames");
+    print("lag_frames_unmatched", double(missed + noEnd), "frames");
+    print("lag_frames_decoded", double(decoded), "frames");
+    print("lag_frames_shared_chunk", double(probe.extra_), "frames");
+    print("lag_frames_untold", double(probe.unknown_), "frames");
+    print("lag_median", r.median, "ms");
+    print("lag_p90", r.p90, "ms");
+    print("lag_p99", r.p99, "ms");
+    print("lag_max", r.max, "ms");
+    if (xcb) {
+        const Spread p = spread(paint);
+        print("lag_paint_median", p.median, "ms");
+        print("lag_paint_p90", p.p90, "ms");
+        print("lag_paint_p99", p.p99, "ms");
+        print("lag_paint_max", p.max, "ms");
+    }
+    return redraw.size() >= 500 ? 0 : 1;
+}
+
+// The real program on an X server of its own: its CPU and the server's, the same seconds.
+int xreal(int seconds, int sliceMs)
+{
+    Xvfb x;
+    if (!x.ok()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"),
+                 QString::number(sliceMs)});
+    if (board.path().isEmpty()) return 1;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VANTOR_COM1"), board.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(x.display()));
+    env.remove(QStringLiteral("XAUTHORITY"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(VANTOR_PROGRAM), {});
+    if (!program.waitForStarted(5000)) return 1;
+    QThread::sleep(2); // start-up and the first frames
+    const std::vector<CpuShare> cpu = cpuShares({program.processId(), x.pid()}, seconds);
+    const bool alive = program.state() == QProcess::Running;
+    program.terminate();
+    program.waitForFinished(5000);
+    board.process().terminate();
+    board.waitForExit(5000);
+    if (!alive) {
+        std::fprintf(stderr, "the program stopped during the run\n");
+        return 1;
+    }
+    print("xreal_cpu_share_of_one_core", cpu[0].median, "%");
+    print("xreal_cpu_mean_share_of_one_core", cpu[0].mean, "%");
+    print("xserver_cpu_share_of_one_core", cpu[1].median, "%");
+    print("xserver_cpu_mean_share_of_one_core", cpu[1].mean, "%");
+    // The board only counts what the program's port took: this says it was reading.
+    print("xreal_frames_delivered", double(board.stat(QStringLiteral("intact"))), "frames");
+    return 0;
+}
+
 // The child: what main() does, then report once the window has been painted.
 class FirstPaint : public QObject
 {
@@ -227,16 +540,33 @@ int main(int argc, char** argv)
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("fast");
     if (mode == "startup-child") return startupChild(argc, argv);
     if (mode == "floor-child" && argc > 2) return floorChild(argv[2]);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int n = argc > 2 ? std::atoi(argv[2]) : 0;
+    const int sliceMs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 2;
+    const bool xcb = mode == "lag" && argc > 4 && QByteArray(argv[4]) == "xcb";
+    std::optional<Xvfb> x;
+    if (xcb) {
+        x.emplace();
+        if (!x->ok()) {
+            std::fprintf(stderr, "Xvfb did not start\n");
+            return 1;
+        }
+        qputenv("DISPLAY", x->display());
+        qunsetenv("XAUTHORITY");
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     ui::setUpApplication(app);
-    const int n = argc > 2 ? std::atoi(argv[2]) : 0;
     if (mode == "fast") return fast(n > 0 ? n : 20000);
-    if (mode == "real") return real(n > 0 ? n : 30, argc > 3 ? std::max(1, std::atoi(argv[3])) : 2);
+    if (mode == "real") return real(n > 0 ? n : 30, sliceMs);
     if (mode == "startup") return startup(argv[0]);
-    if (mode == "floor")
-        return floorRun(n > 0 ? n : 30, argc > 3 ? std::max(1, std::atoi(argv[3])) : 2, argv[0]);
-    std::fprintf(stderr, "usage: vantor_e2e_bench fast [N] | real [SECONDS [SLICE_MS]] | startup\n");
+    if (mode == "floor") return floorRun(n > 0 ? n : 30, sliceMs, argv[0]);
+    if (mode == "lag") return lag(n > 0 ? n : 30, sliceMs, xcb);
+    if (mode == "xreal") return xreal(n > 0 ? n : 30, sliceMs);
+    std::fprintf(stderr, "usage: vantor_e2e_bench fast [N] | real [SECONDS [SLICE_MS]] | startup | floor "
+                         "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
+                         "[SLICE_MS]]\n");
     return 2;
 }

@@ -54,6 +54,13 @@ double now()
     return double(ts.tv_sec) + ts.tv_nsec * 1e-9;
 }
 
+long long nowNs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000000000LL + ts.tv_nsec;
+}
+
 void writeAll(int fd, const char* p, std::size_t n)
 {
     while (n > 0) {
@@ -90,6 +97,7 @@ private:
     void pickUnit();
     void writeReal(double t, bool connected);
     void writeFast();
+    ssize_t writeLogged(std::size_t n);
     void hangup(double t);
     void wait(double t, bool connected);
     void finish();
@@ -100,6 +108,7 @@ private:
     OutputQueue out_;
     Rng signalRng_, faultRng_, chunkRng_;
     int logFd_ = -1;
+    FILE* endsLog_ = nullptr; // --log-ends
 
     double boardTime_ = 0;     // the board's signal clock, seconds
     std::uint64_t frames_ = 0; // frames produced
@@ -163,12 +172,18 @@ bool Simulator::produceFrame()
     bool withEnd = !faultRng_.chance(o_.dropEnd);
     std::string frame = buildFrame(state_, r, withEnd);
     ++frames_;
+    if (endsLog_) {
+        // The frame's number where the program shows but never reads the text (positions 1-10).
+        char id[16];
+        std::snprintf(id, sizeof id, "#%09llu", static_cast<unsigned long long>(frames_ % 1000000000));
+        frame.replace(1, 10, id, 10);
+    }
     if (o_.hangupAfter && !hungUpOnce_ && frames_ == *o_.hangupAfter + 1) {
         frame.resize(1 + kTextLength / 2); // unplugged in the middle of this frame
         withEnd = false;
         hangupPending_ = hungUpOnce_ = true;
     }
-    out_.addFrame(frame, withEnd);
+    out_.addFrame(frame, withEnd, frames_);
     return true;
 }
 
@@ -236,8 +251,9 @@ void Simulator::writeReal(double t, bool connected)
     pickUnit();
     const double rate = kBytesPerSecond;
     // An idle line saves nothing: credit is capped at the current write (+1 byte
-    // against rounding) or 4 ms worth.
-    const double bank = (std::max<double>(double(unit_), rate * 0.004) + 1) / rate;
+    // against rounding) or one slice and 4 ms of late wake-up worth. A cap below the
+    // slice would throttle the line itself to cap/slice of its rate.
+    const double bank = (std::max<double>(double(unit_), rate * (o_.sliceMs / 1000.0 + 0.004)) + 1) / rate;
     lineTime_ = std::max(lineTime_, t - bank);
     std::size_t avail = std::size_t((t - lineTime_) * rate);
     std::size_t n = unit_ ? (avail >= unit_ ? unit_ : 0) : std::min(avail, out_.size());
@@ -245,7 +261,7 @@ void Simulator::writeReal(double t, bool connected)
     lineTime_ += double(n) / rate;
     std::size_t written = 0;
     if (connected) {
-        ssize_t w = ::write(pty_.fd(), out_.data(), n);
+        ssize_t w = writeLogged(n);
         if (w > 0) written = std::size_t(w);
     }
     out_.consume(written, true);
@@ -257,11 +273,24 @@ void Simulator::writeReal(double t, bool connected)
 void Simulator::writeFast()
 {
     pickUnit();
-    ssize_t w = ::write(pty_.fd(), out_.data(), unit_);
+    ssize_t w = writeLogged(unit_);
     if (w > 0) {
         out_.consume(std::size_t(w), true);
         unit_ -= std::size_t(w);
     }
+}
+
+// One write of the queue's next n bytes to the pty; with --log-ends, the time just before
+// it goes to the log for each frame whose end code it delivered.
+ssize_t Simulator::writeLogged(std::size_t n)
+{
+    if (!endsLog_) return ::write(pty_.fd(), out_.data(), n);
+    const long long before = nowNs();
+    const ssize_t w = ::write(pty_.fd(), out_.data(), n);
+    if (w > 0)
+        for (std::uint64_t id : out_.endsWithin(std::size_t(w)))
+            std::fprintf(endsLog_, "%llu %lld\n", static_cast<unsigned long long>(id), before);
+    return w;
 }
 
 void Simulator::hangup(double t)
@@ -317,6 +346,8 @@ void Simulator::finish()
     if (!o_.link.empty() && pty_.isOpen()) removeLink(o_.link, pty_.slavePath());
     pty_.close();
     if (logFd_ >= 0) ::close(logFd_);
+    if (endsLog_) std::fclose(endsLog_);
+    endsLog_ = nullptr;
 }
 
 int Simulator::run()
@@ -325,6 +356,13 @@ int Simulator::run()
         logFd_ = ::open(o_.logRx.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
         if (logFd_ < 0) {
             std::perror(("boardsim: " + o_.logRx).c_str());
+            return 1;
+        }
+    }
+    if (!o_.logEnds.empty()) {
+        endsLog_ = std::fopen(o_.logEnds.c_str(), "we");
+        if (!endsLog_) {
+            std::perror(("boardsim: " + o_.logEnds).c_str());
             return 1;
         }
     }

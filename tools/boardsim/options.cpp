@@ -63,6 +63,10 @@ Options:
   --linger MS          time to keep the pty open after the last byte (1000)
   --seed N             seed of all pseudo-random choices (1)
   --log-rx FILE        append every byte received from the PC to FILE, raw
+  --log-ends FILE      number the frames in their first 10 characters ("#000000001")
+                       and write to FILE, per frame, "<number> <ns>": the
+                       CLOCK_MONOTONIC time just before the write that carries
+                       its end code
   --stats-file FILE    also write the counter line to FILE at exit
   --wave-a W           start waveform of channel A (sine), --wave-b W of B
                        (square); W: sine, square, triangle, sawtooth, noise
@@ -144,6 +148,11 @@ ParseResult parseOptions(int argc, char** argv, Options& o, std::string& err)
         {"--log-rx",
          [&](const std::string& v) {
              o.logRx = v;
+             return !v.empty();
+         }},
+        {"--log-ends",
+         [&](const std::string& v) {
+             o.logEnds = v;
              return !v.empty();
          }},
         {"--stats-file",

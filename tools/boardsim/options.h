@@ -18,6 +18,7 @@ struct Options
     std::uint64_t seed = 1;             // --seed N
     std::string link;                   // --link PATH
     std::string logRx;                  // --log-rx FILE
+    std::string logEnds;                // --log-ends FILE
     std::string statsFile;              // --stats-file FILE
     double noiseCodes = 1.5;            // --noise CODES
     std::optional<Waveform> waveA, waveB;

@@ -10,10 +10,10 @@ std::string counterLine(const Counters& c)
            " bytes=" + std::to_string(c.bytes) + " rx=" + std::to_string(c.rx);
 }
 
-void OutputQueue::addFrame(const std::string& bytes, bool hasEnd)
+void OutputQueue::addFrame(const std::string& bytes, bool hasEnd, std::uint64_t id)
 {
     if (bytes.empty()) return;
-    marks_.push_back({produced_, produced_ + bytes.size() - 1, hasEnd});
+    marks_.push_back({produced_, produced_ + bytes.size() - 1, hasEnd, id});
     addRaw(bytes);
 }
 
@@ -46,6 +46,17 @@ void OutputQueue::consume(std::size_t n, bool written)
     }
     head_ += n;
     consumed_ = to;
+}
+
+std::vector<std::uint64_t> OutputQueue::endsWithin(std::size_t n) const
+{
+    std::vector<std::uint64_t> ids;
+    const std::uint64_t to = consumed_ + std::min(n, size());
+    for (const Mark& m : marks_) {
+        if (m.last >= to) break;
+        if (m.hasEnd && m.last >= consumed_) ids.push_back(m.id);
+    }
+    return ids;
 }
 
 } // namespace boardsim

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace boardsim {
 
@@ -22,14 +23,16 @@ class OutputQueue
 {
 public:
     // A frame beginning with its start code; hasEnd tells whether it ends with
-    // the end code.
-    void addFrame(const std::string& bytes, bool hasEnd);
+    // the end code. id names it in endsWithin().
+    void addFrame(const std::string& bytes, bool hasEnd, std::uint64_t id = 0);
     void addRaw(const std::string& bytes); // bytes outside any frame
     std::size_t size() const { return buf_.size() - head_; }
     bool empty() const { return size() == 0; }
     const char* data() const { return buf_.data() + head_; }
     // The next n bytes left the queue: written to the pty, or lost.
     void consume(std::size_t n, bool written);
+    // Ids of the frames whose end code is among the next n bytes, in stream order.
+    std::vector<std::uint64_t> endsWithin(std::size_t n) const;
     const Counters& counters() const { return c_; }
     Counters& counters() { return c_; }
 
@@ -38,6 +41,7 @@ private:
     {
         std::uint64_t first, last; // stream positions of its first and last byte
         bool hasEnd;
+        std::uint64_t id = 0;
         bool damaged = false;
     };
     std::string buf_;

@@ -49,7 +49,7 @@ public:
     void Timer1_Timer();
     // Shows the frame being received in lbl_debug1; runs at most every kTrameRefreshMs.
     void AffTrame();
-    static constexpr int kTrameRefreshMs = 100;
+    static constexpr int kTrameRefreshMs = 250;
     // The label shows some two hundred characters; a runaway frame is not laid out whole.
     static constexpr qsizetype kTrameShownMax = 4096;
 

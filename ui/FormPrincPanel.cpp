@@ -202,6 +202,12 @@ void FormPrinc::buildPanel()
     lbl_debug1->document()->setDocumentMargin(0);
     lbl_debug1->viewport()->setCursor(Qt::ArrowCursor);
     {
+        // Plain Latin-1 characters need no shaping: laying the frame out then costs half.
+        QFont font = lbl_debug1->font();
+        font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+        lbl_debug1->setFont(font);
+    }
+    {
         // A label's colours, not an editor's.
         QPalette pal = lbl_debug1->palette();
         pal.setColor(QPalette::Base, pal.color(QPalette::Window));

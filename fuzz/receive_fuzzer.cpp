@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -157,7 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Each input starts with the receiver waiting for a frame.
         w.Timer1_Timer();
         showTrame(w);
-        world->model.reset(w.lbl_debug1->toPlainText().toLatin1());
+        world->model.reset(w.trame());
         world->model.timeout();
         const quint64 framesBefore = w.framesDecoded;
         fuzzing::checkWindow(w);

@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -141,7 +140,16 @@ void FormPrinc::AffTrame()
     if (next != trameLast_) trameRefresh_.start();
     if (next == trameShown_) return;
     trameShown_ = next;
-    lbl_debug1->setPlainText(QString::fromLatin1(next.first(std::min(next.size(), kTrameShownMax))));
+    const QString text = QString::fromLatin1(next.first(std::min(next.size(), kTrameShownMax)));
+    const int columns = std::max(
+        1, lbl_debug1->width() / std::max(1, lbl_debug1->fontMetrics().horizontalAdvance(QLatin1Char('0'))));
+    QString rows;
+    rows.reserve(text.size() + text.size() / columns);
+    for (qsizetype at = 0; at < text.size(); at += columns) {
+        if (at > 0) rows += QLatin1Char('\n');
+        rows += QStringView(text).mid(at, columns);
+    }
+    lbl_debug1->setText(rows);
 }
 
 void FormPrinc::frame(const QByteArray& text)

@@ -21,7 +21,6 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -47,8 +46,10 @@ public:
     void Reception(QByteArrayView chunk);
     void Receive_scope(const QByteArray& frame);
     void Timer1_Timer();
-    // Shows the frame being received in lbl_debug1; runs at most every kTrameRefreshMs.
+    // Shows the frame being received in lbl_debug1, in rows of the label's width; runs at
+    // most every kTrameRefreshMs. trame() is that frame as it came.
     void AffTrame();
+    const QByteArray& trame() const { return trameShown_; }
     static constexpr int kTrameRefreshMs = 250;
     // The label shows some two hundred characters; a runaway frame is not laid out whole.
     static constexpr qsizetype kTrameShownMax = 4096;
@@ -103,7 +104,7 @@ public:
     acquisition::SerialLink* MSComm1 = nullptr;
     QTimer* Timer1 = nullptr;
     display::Surface* Scope = nullptr;
-    QPlainTextEdit* lbl_debug1 = nullptr;
+    QLabel* lbl_debug1 = nullptr;
     QLabel* statusPanel = nullptr;  // key "Status"
     QLabel* comportPanel = nullptr; // key "comport"
     QCheckBox* ChkCursTension = nullptr;

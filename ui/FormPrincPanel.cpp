@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -188,31 +187,17 @@ void FormPrinc::buildPanel()
         setParamCaption(p, text);
     }
 
-    // The frame as it comes: hexadecimal runs without blanks, broken anywhere to fill the box.
-    lbl_debug1 = place(new QPlainTextEdit(QStringLiteral("Labeldebug1"), client), 8400, 0, 1935, 1935,
-                       QStringLiteral("lbl_debug1"), QStringLiteral("Trame reçue"));
-    lbl_debug1->setReadOnly(true);
-    lbl_debug1->setUndoRedoEnabled(false);
-    lbl_debug1->setTextInteractionFlags(Qt::NoTextInteraction);
-    lbl_debug1->setFocusPolicy(Qt::NoFocus);
-    lbl_debug1->setWordWrapMode(QTextOption::WrapAnywhere);
-    lbl_debug1->setFrameShape(QFrame::NoFrame);
-    lbl_debug1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lbl_debug1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lbl_debug1->document()->setDocumentMargin(0);
-    lbl_debug1->viewport()->setCursor(Qt::ArrowCursor);
+    // The frame as it comes, in rows of a fixed-pitch font: its runs of hexadecimal digits
+    // have no blank to break at, and the columns line up from one frame to the next.
+    lbl_debug1 = label(client, "lbl_debug1", QStringLiteral("Labeldebug1"), 8400, 0, 1935, 1935,
+                       Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Trame reçue"));
     {
-        // Plain Latin-1 characters need no shaping: laying the frame out then costs half.
-        QFont font = lbl_debug1->font();
-        font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
-        lbl_debug1->setFont(font);
-    }
-    {
-        // A label's colours, not an editor's.
-        QPalette pal = lbl_debug1->palette();
-        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
-        pal.setColor(QPalette::Text, pal.color(QPalette::WindowText));
-        lbl_debug1->setPalette(pal);
+        QFont mono(QStringLiteral("Liberation Mono"));
+        mono.setStyleHint(QFont::TypeWriter);
+        mono.setPixelSize(lbl_debug1->font().pixelSize() > 0 ? lbl_debug1->font().pixelSize() : 11);
+        // Plain Latin-1 characters need no shaping: laying a frame out then costs half.
+        mono.setStyleStrategy(QFont::PreferNoShaping);
+        lbl_debug1->setFont(mono);
     }
 
     // The screen.

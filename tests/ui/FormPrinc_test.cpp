@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -43,7 +42,7 @@ TEST_F(Panel, StartState)
     EXPECT_EQ(w->gainCH1->text(), QStringLiteral("500mV/div"));
     EXPECT_EQ(w->lblTime->text(), QStringLiteral("100ms/div"));
     EXPECT_EQ(w->lblTrig->text(), QStringLiteral("Auto>128"));
-    EXPECT_EQ(w->lbl_debug1->toPlainText(), QStringLiteral("Labeldebug1"));
+    EXPECT_EQ(w->lbl_debug1->text(), QStringLiteral("Labeldebug1"));
     EXPECT_EQ(w->timeBase, QStringLiteral("100ms"));
     EXPECT_EQ(w->gain1, QStringLiteral("500mV"));
     EXPECT_EQ(w->gain2, QStringLiteral("   2V"));
@@ -150,21 +149,26 @@ TEST_F(Panel, FrameSetsTheIndicators)
     EXPECT_FALSE(w->Timer1->isActive());
 }
 
-// The diagnostic label follows the frames at its own pace, shows each character as it came
-// (a frame may carry '<'), and ends on the whole last frame even when the next one has begun.
+// The diagnostic label follows the frames at its own pace, in rows of one width, shows each
+// character as it came (a frame may carry '<'), and ends on the whole last frame even when
+// the next one has begun.
 TEST_F(Panel, DiagnosticLabelEndsOnTheWholeFrame)
 {
     FrameFields f;
     f.gain1 = "<b>x<";
     const QByteArray frame = onWire(frameText(f));
     com1.write(frame + QByteArray(1, '\x04') + "next");
-    const QString whole = QString::fromLatin1(frame.sliced(1));
-    EXPECT_TRUE(waitFor([&] { return w->lbl_debug1->toPlainText() == whole; }))
-        << w->lbl_debug1->toPlainText().toStdString();
+    ASSERT_TRUE(waitFor([&] { return w->trame() == frame.sliced(1); })) << w->trame().toStdString();
+    const QStringList rows = w->lbl_debug1->text().split(QLatin1Char('\n'));
+    EXPECT_EQ(rows.join(QString()), QString::fromLatin1(frame.sliced(1)));
+    ASSERT_GT(rows.size(), 2);
+    for (const QString& row : rows.first(rows.size() - 1))
+        EXPECT_EQ(row.size(), rows.first().size());
+    EXPECT_EQ(w->lbl_debug1->textFormat(), Qt::PlainText);
     EXPECT_EQ(w->gainCH1->text(), QStringLiteral("<b>x</div"));
     EXPECT_EQ(w->gainCH1->textFormat(), Qt::PlainText);
     // Then, with nothing more coming, the frame that began.
-    EXPECT_TRUE(waitFor([&] { return w->lbl_debug1->toPlainText() == QStringLiteral("next"); }));
+    EXPECT_TRUE(waitFor([&] { return w->lbl_debug1->text() == QStringLiteral("next"); }));
 }
 
 TEST_F(Panel, TimeBaseTwelveShowsChannelOneOnly)

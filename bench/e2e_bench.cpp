@@ -136,18 +136,28 @@ int fast(int frames)
     return 0;
 }
 
+// The real program on the board's pty, on the given platform (and X display).
+bool startProgram(QProcess& program, const Board& board, const char* platform, const QByteArray& display = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VANTOR_COM1"), board.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(platform));
+    if (!display.isEmpty()) {
+        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        env.remove(QStringLiteral("XAUTHORITY"));
+    }
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(VANTOR_PROGRAM), {});
+    return program.waitForStarted(5000);
+}
+
 int real(int seconds, int sliceMs)
 {
     Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"),
                  QString::number(sliceMs)});
     if (board.path().isEmpty()) return 1;
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("VANTOR_COM1"), board.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(VANTOR_PROGRAM), {});
-    if (!program.waitForStarted(5000)) return 1;
+    if (!startProgram(program, board, "offscreen")) return 1;
     const QString pid = QString::number(program.processId());
     QThread::sleep(2); // start-up and the first frames
     const double rssStart = residentMiB(pid);
@@ -453,14 +463,7 @@ int xreal(int seconds, int sliceMs)
                  QString::number(sliceMs)});
     if (board.path().isEmpty()) return 1;
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("VANTOR_COM1"), board.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(x.display()));
-    env.remove(QStringLiteral("XAUTHORITY"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(VANTOR_PROGRAM), {});
-    if (!program.waitForStarted(5000)) return 1;
+    if (!startProgram(program, board, "xcb", x.display())) return 1;
     QThread::sleep(2); // start-up and the first frames
     const std::vector<CpuShare> cpu = cpuShares({program.processId(), x.pid()}, seconds);
     const bool alive = program.state() == QProcess::Running;

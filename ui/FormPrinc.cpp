@@ -26,6 +26,8 @@ namespace ui {
 namespace {
 constexpr int kRed = 0x0000FF; // colour numbers carry red in their low byte
 constexpr int kBlack = 0;
+// The label shows some two hundred characters; a runaway frame is not laid out whole.
+constexpr qsizetype kTrameShownMax = 4096;
 } // namespace
 
 FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs)
@@ -399,8 +401,9 @@ void FormPrinc::tickPort()
     const int n = MSComm1->CommPort();
     for (int i = 1; i <= 4; ++i)
         com(i)->setChecked(i == n);
+    const QString device = n == 0 ? MSComm1->device() : QString();
     for (QAction* a : std::as_const(comDevices))
-        a->setChecked(n == 0 && a->data().toString() == MSComm1->device());
+        a->setChecked(!device.isEmpty() && a->data().toString() == device);
 }
 
 void FormPrinc::portLost()

@@ -51,8 +51,6 @@ public:
     void AffTrame();
     const QByteArray& trame() const { return trameShown_; }
     static constexpr int kTrameRefreshMs = 250;
-    // The label shows some two hundred characters; a runaway frame is not laid out whole.
-    static constexpr qsizetype kTrameShownMax = 4096;
 
     // Redraw entry and the routines it runs.
     void DrawGraph();

@@ -99,6 +99,18 @@ TEST(QtDialogs, ToolkitTextsAreQtsFrenchAndEnglishWithoutTheCatalogue)
     }
 }
 
+// What a message box showed, read while it was open.
+struct BoxSeen
+{
+    BoxSeen() = default;
+    explicit BoxSeen(const QMessageBox& box)
+        : title(box.windowTitle()), text(box.text()), icon(box.icon()), buttons(box.buttons().size())
+    {}
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    qsizetype buttons = 0;
+};
+
 TEST(QtDialogs, QuestionBoxAnswersWithTheButtonPressed)
 {
     struct Case
@@ -116,19 +128,14 @@ TEST(QtDialogs, QuestionBoxAnswersWithTheButtonPressed)
     ui::QtDialogs dialogs;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
-        QString title, text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        qsizetype buttons = 0;
+        BoxSeen seen;
         onNextModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             if (!box) {
                 modal->close();
                 return;
             }
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
-            buttons = box->buttons().size();
+            seen = BoxSeen(*box);
             if (c.pressed == QMessageBox::NoButton) {
                 QTest::keyClick(box, Qt::Key_Escape);
             } else if (QAbstractButton* button = box->button(c.pressed)) {
@@ -138,32 +145,25 @@ TEST(QtDialogs, QuestionBoxAnswersWithTheButtonPressed)
             }
         });
         EXPECT_EQ(dialogs.question(nullptr, kQuestion), c.answer);
-        EXPECT_EQ(title, ui::kProgramName);
-        EXPECT_EQ(text, kQuestion);
-        EXPECT_EQ(icon, QMessageBox::Question);
-        EXPECT_EQ(buttons, 3);
+        EXPECT_EQ(seen.title, ui::kProgramName);
+        EXPECT_EQ(seen.text, kQuestion);
+        EXPECT_EQ(seen.icon, QMessageBox::Question);
+        EXPECT_EQ(seen.buttons, 3);
     }
 }
 
 TEST(QtDialogs, WarningBoxHasTheProgramNameAndOneButton)
 {
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    qsizetype buttons = 0;
+    BoxSeen seen;
     onNextModal([&](QWidget* modal) {
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
-            buttons = box->buttons().size();
-        }
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) seen = BoxSeen(*box);
         modal->close();
     });
     ui::QtDialogs().warning(nullptr, QStringLiteral("Impossible d'enregistrer l'image : disque plein"));
-    EXPECT_EQ(title, ui::kProgramName);
-    EXPECT_EQ(text, QStringLiteral("Impossible d'enregistrer l'image : disque plein"));
-    EXPECT_EQ(icon, QMessageBox::Warning);
-    EXPECT_EQ(buttons, 1);
+    EXPECT_EQ(seen.title, ui::kProgramName);
+    EXPECT_EQ(seen.text, QStringLiteral("Impossible d'enregistrer l'image : disque plein"));
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_EQ(seen.buttons, 1);
 }
 
 TEST(QtDialogs, SaveDialogOffersTheFiltersAndNameAndReturnsTheChoice)

@@ -73,8 +73,7 @@ void seed(const std::string& dir, const std::string& name, const std::function<v
 void stream(const std::string& dir, const std::string& name, const std::string& s,
             std::size_t size = fuzzing::kChunkMax)
 {
-    seed(
-        dir, name, [&](Encoder& e) { e.wire(s, size); }, s);
+    seed(dir, name, [&](Encoder& e) { e.wire(s, size); }, s);
 }
 
 void frames(const std::string& dir)

@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 qt6-translations-l10n
   xvfb xauth x11-utils
-  clang-format
+  clang-format-19
 )
 
 die() { echo "error: $*" >&2; exit 1; }
@@ -39,7 +39,8 @@ configure_and_build() {
   cmake --build "$BUILD" -j"$(nproc)" || die "build failed"
 }
 
-# The project's own C++ files keep the formatting of .clang-format; a difference fails.
+# The project's own C++ files keep the formatting of .clang-format, as clang-format 19 reads it
+# (versions format differently; Debian 12 and 13 both package clang-format-19); a difference fails.
 check_format() {
   local files=()
   if git -C "$ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
@@ -48,6 +49,6 @@ check_format() {
     mapfile -t files < <(cd "$ROOT" && find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
   fi
   [ ${#files[@]} -gt 0 ] || return 0
-  (cd "$ROOT" && clang-format --dry-run -Werror "${files[@]}") \
-    || die "C++ formatting differs from .clang-format (clang-format -i on the files above)"
+  (cd "$ROOT" && clang-format-19 --dry-run -Werror "${files[@]}") \
+    || die "C++ formatting differs from .clang-format (clang-format-19 -i on the files above)"
 }

@@ -35,9 +35,7 @@ void onSignal(int sig)
 
 void installSignals()
 {
-    struct sigaction sa
-    {
-    };
+    struct sigaction sa{};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = 0; // no SA_RESTART: a signal wakes poll()

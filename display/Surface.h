@@ -1,13 +1,16 @@
 #pragma once
 
+#include "display/Canvas.h"
 #include "display/Twips.h"
 
 #include <QFont>
 #include <QFrame>
-#include <QHash>
 #include <QImage>
-#include <algorithm>
+#include <QMetaObject>
+#include <optional>
 #include <vector>
+
+class QScreen;
 
 namespace display {
 
@@ -21,6 +24,8 @@ constexpr int Shift = 1, Ctrl = 2, Alt = 4;
 
 // The oscilloscope screen: a persistent picture drawn with a few pen operations in twips.
 // Every drawing routine goes through these operations; nothing else paints on the picture.
+// The screen shows the picture drawn at its device pixel ratio; what a save writes is the
+// same picture at 1x, whatever the screen.
 class Surface : public QFrame
 {
     Q_OBJECT
@@ -31,8 +36,8 @@ public:
     // innerSize: the picture in pixels; the frame adds its border around it.
     explicit Surface(QSize innerSize, QWidget* parent = nullptr);
 
-    float ScaleWidth() const { return float(picture_.width() * kTwipsPerPixel); }
-    float ScaleHeight() const { return float(picture_.height() * kTwipsPerPixel); }
+    float ScaleWidth() const { return float(size_.width() * kTwipsPerPixel); }
+    float ScaleHeight() const { return float(size_.height() * kTwipsPerPixel); }
 
     void setForeColor(int qbColor);
     void setDrawMode(int mode) { drawMode_ = mode; }
@@ -50,9 +55,16 @@ public:
     float CurrentY() const { return currentY_; }
     void Print(const QString& text);
 
-    // The persistent picture: what the screen shows and what a save writes.
-    const QImage& Image() const { return picture_; }
+    // The persistent picture at 1x: what a save writes, the same bits on every screen.
+    const QImage& Image() const;
     QColor backColor() const { return QColor::fromRgb(background_); }
+
+    // The picture as the screen shows it, at its device pixel ratio (Image() at ratio 1).
+    const QImage& screenImage() const { return screen_.image(); }
+    double deviceRatio() const { return screen_.ratio(); }
+    // Draws at this device pixel ratio instead of the screen's, e.g. to measure or check the
+    // picture a 2x screen shows on any machine; 0 follows the screen again.
+    void setDeviceRatio(double ratio);
 
     static QRgb QBColor(int number);
 
@@ -62,48 +74,47 @@ signals:
     void mouseUp(int button, int shift, float x, float y);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    struct Pen;
-    Pen pen();
-    QRgb* pixels();
+    void record(Op op);
+    void start(Canvas& canvas) const;
+    bool followRatio();
+    void ratioMayHaveChanged();
+    void watchScreen(QScreen* screen);
     void touched();
     void mouseArgs(const QMouseEvent* event, int& shift, float& x, float& y) const;
 
-    // A text's pixels, from its origin on the baseline: one run per horizontal stretch.
-    struct TextRun
-    {
-        int dx, dy, length;
-    };
-    struct TextMask
-    {
-        std::vector<TextRun> runs;
-    };
-    static constexpr qsizetype kMaxMasks = 64;
-    const TextMask& mask(const QString& text);
-    QHash<QString, TextMask> masks_;
+    // Every redraw begins with Cls, so the log holds one frame's few hundred operations; past
+    // this, the 1x picture so far becomes the log's starting point instead.
+    static constexpr std::size_t kMaxOps = 1 << 16;
 
-    QImage picture_;
-    qsizetype stride_; // pixels per row
-    int width_;
-    int height_;
+    QSize size_;
     QRgb background_;
     QRgb pen_;
     QFont textFont_;
-    int textAscent_ = 0;
     int lineHeight_ = 0;
     int foreColor_ = 0;
     int drawMode_ = CopyPen;
     int drawStyle_ = Solid;
-    int dashPhase_ = 0;
     float currentX_ = 0;
     float currentY_ = 0;
     bool dirty_ = false;
+    double fixedRatio_ = 0;
+
+    std::vector<Op> log_; // since the picture was cleared, or since `base_`
+    QImage base_;         // the 1x picture the log starts from when not a cleared one
+    Canvas screen_;       // at the device pixel ratio; at ratio 1 also the saved picture
+    // The 1x picture at other ratios, drawn from the log when asked for, until the next Cls.
+    mutable std::optional<Canvas> oneX_;
+    mutable std::size_t oneXDone_ = 0; // operations of the log already on it
+    QMetaObject::Connection screenLinks_[3];
 };
 
 } // namespace display

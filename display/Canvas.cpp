@@ -1,0 +1,298 @@
+#include "display/Canvas.h"
+
+#include "display/Twips.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cstdlib>
+
+namespace display {
+
+namespace {
+// Dashed pen, in picture pixels: on, then off, along the line.
+constexpr int kDashOn = 6;
+constexpr int kDashPeriod = 9;
+
+// The same font as many device pixels tall as the ratio asks, so that the glyphs are the
+// font's own at that resolution rather than the 1x glyphs enlarged.
+QFont atRatio(QFont font, double ratio)
+{
+    if (ratio == 1) return font;
+    if (font.pixelSize() > 0)
+        font.setPixelSize(deviceLength(font.pixelSize(), ratio));
+    else
+        font.setPointSizeF(font.pointSizeF() * ratio);
+    return font;
+}
+
+// Bresenham's pixels from (x0, y0), excluded, to (x1, y1); dx = |x1 - x0|, dy = -|y1 - y0|.
+// put also learns along which axes each step moved.
+template <typename Put> void walk(int x0, int y0, int x1, int y1, qint64 dx, qint64 dy, Put put)
+{
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    qint64 err = dx + dy;
+    while (x0 != x1 || y0 != y1) {
+        const qint64 e2 = 2 * err;
+        const bool movedX = e2 >= dy, movedY = e2 <= dx;
+        if (movedX) {
+            err += dy;
+            x0 += sx;
+        }
+        if (movedY) {
+            err += dx;
+            y0 += sy;
+        }
+        put(x0, y0, movedX, movedY);
+    }
+}
+} // namespace
+
+Canvas::Canvas(QSize pixels, double ratio, QRgb background, const QFont& font)
+    : image_(twipsToDevicePixel(pixels.width() * kTwipsPerPixel, ratio),
+             twipsToDevicePixel(pixels.height() * kTwipsPerPixel, ratio), QImage::Format_RGB32),
+      ratio_(ratio), thick_(deviceLength(1, ratio)), dashOn_(deviceLength(kDashOn, ratio)),
+      dashPeriod_(deviceLength(kDashPeriod, ratio))
+{
+    image_.setDevicePixelRatio(ratio);
+    setFont(font);
+    fill(background);
+}
+
+void Canvas::setFont(const QFont& font)
+{
+    font_ = atRatio(font, ratio_);
+    ascent_ = QFontMetrics(font_).ascent();
+    masks_.clear();
+}
+
+void Canvas::fill(QRgb background)
+{
+    image_.fill(background);
+    phase_ = 0;
+}
+
+void Canvas::fill(const QImage& picture)
+{
+    image_ = picture.scaled(image_.size()).convertToFormat(QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio_);
+    phase_ = 0;
+}
+
+// The pen and the picture as one operation needs them, in locals: a pixel store cannot
+// alias them, so a line's loop keeps them in registers instead of reloading the canvas's
+// members after every pixel.
+struct Canvas::Pen
+{
+    QRgb* bits;
+    qsizetype stride;
+    int width, height;
+    QRgb color;
+    bool invert;
+    bool dashed;
+    int phase;
+    int dashOn, dashPeriod;
+    int thick;
+
+    // Whether the next pixel along the line is inked, then the dash moves on.
+    bool next()
+    {
+        const bool on = !dashed || phase < dashOn;
+        if (++phase == dashPeriod) phase = 0;
+        return on;
+    }
+
+    void put(QRgb* pixel) const { *pixel = invert ? (*pixel ^ 0x00FFFFFFu) : color; }
+
+    void plot(int x, int y)
+    {
+        if (!next() || unsigned(x) >= unsigned(width) || unsigned(y) >= unsigned(height)) return;
+        put(bits + qsizetype(y) * stride + x);
+    }
+
+    // The pixels [x, x + w) x [y, y + h), clipped. Positions saturate at +-1e9: no overflow.
+    void block(int x, int y, int w, int h) const
+    {
+        const int left = std::max(x, 0), right = std::min(x + w, width);
+        const int top = std::max(y, 0), bottom = std::min(y + h, height);
+        for (int j = top; j < bottom; ++j) {
+            QRgb* const row = bits + qsizetype(j) * stride;
+            for (int i = left; i < right; ++i)
+                put(row + i);
+        }
+    }
+
+    // A row or a column, from (x0, y0) excluded to (x1, y1): clipped once, then stepped along
+    // (the graticule and the cursors). The dash counts the pixels off the picture too, as
+    // plot does, so a clipped dashed line keeps its pattern where it shows. A thick pen's band
+    // is `thick` pixels across and, along, starts past the square of the start point.
+    void straight(int x0, int y0, int x1, int y1)
+    {
+        const bool row = y0 == y1;
+        const qint64 a = row ? x0 : y0, b = row ? x1 : y1, across = row ? y0 : x0;
+        const qint64 n = b > a ? b - a : a - b; // pixels a + k * s, k = 1..n
+        const int s = b > a ? 1 : -1;
+        const int first = phase;
+        phase = int((first + n) % dashPeriod);
+        if (n == 0) return;
+        for (int k = 0; k < thick; ++k)
+            run(row, s > 0 ? a + thick - 1 : a, across + k, n, s, first);
+    }
+
+    void run(bool row, qint64 a, qint64 across, qint64 n, int s, int first) const
+    {
+        const qint64 size = row ? width : height;
+        if (across < 0 || across >= (row ? height : width)) return;
+        const qint64 from = std::max<qint64>(1, s > 0 ? -a : a - (size - 1));
+        const qint64 to = std::min<qint64>(n, s > 0 ? size - 1 - a : a);
+        if (from > to) return;
+        const qsizetype step = row ? s : s * stride, count = to - from + 1;
+        QRgb* pixel = row ? bits + across * stride + (a + s * from) : bits + (a + s * from) * stride + across;
+        if (!dashed && !invert) {
+            if (row) {
+                QRgb* const left = s > 0 ? pixel : pixel - (count - 1);
+                std::fill(left, left + count, color);
+            } else {
+                for (qsizetype i = 0; i < count; ++i, pixel += step)
+                    *pixel = color;
+            }
+            return;
+        }
+        for (qsizetype i = 0, on = (first + from - 1) % dashPeriod; i < count; ++i, pixel += step) {
+            if (!dashed || on < dashOn) put(pixel);
+            if (++on == dashPeriod) on = 0;
+        }
+    }
+};
+
+Canvas::Pen Canvas::pen(const Op& op)
+{
+    return {reinterpret_cast<QRgb*>(image_.bits()),
+            image_.bytesPerLine() / 4,
+            image_.width(),
+            image_.height(),
+            op.colour,
+            op.invert,
+            op.dashed,
+            phase_,
+            dashOn_,
+            dashPeriod_,
+            thick_};
+}
+
+void Canvas::apply(const Op& op)
+{
+    switch (op.kind) {
+    case Op::Kind::Point:
+        point(op);
+        break;
+    case Op::Kind::Line:
+        line(op);
+        break;
+    case Op::Kind::Text:
+        text(op);
+        break;
+    }
+}
+
+// A point starts the dash afresh and covers the pen's square.
+void Canvas::point(const Op& op)
+{
+    const Pen p = pen(op);
+    p.block(twipsToDevicePixel(op.x0, ratio_), twipsToDevicePixel(op.y0, ratio_), thick_, thick_);
+    phase_ = thick_ % dashPeriod_;
+}
+
+// Bresenham from the start; the first pixel belongs to the previous point, so a polyline
+// touches each pixel once, which keeps inverted lines clean.
+void Canvas::line(const Op& op)
+{
+    const int x0 = twipsToDevicePixel(op.x0, ratio_), y0 = twipsToDevicePixel(op.y0, ratio_);
+    const int x1 = twipsToDevicePixel(op.x1, ratio_), y1 = twipsToDevicePixel(op.y1, ratio_);
+    Pen p = pen(op);
+    if (x0 == x1 || y0 == y1) {
+        p.straight(x0, y0, x1, y1);
+        phase_ = p.phase;
+        return;
+    }
+    const qint64 dx = std::abs(qint64(x1) - x0), dy = -std::abs(qint64(y1) - y0);
+    const int reach = thick_ - 1; // a point's square reaches this far right and down
+    const bool off = (x0 + reach < 0 && x1 + reach < 0) || (y0 + reach < 0 && y1 + reach < 0) ||
+                     (x0 >= p.width && x1 >= p.width) || (y0 >= p.height && y1 >= p.height);
+    if (off || (!p.dashed && !p.invert && thick_ == 1)) {
+        // Wholly to one side of the picture nothing shows; a plain pen (the traces) needs no
+        // dash or mode per pixel. Either way the dash goes on by the line's length.
+        if (!off)
+            walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y, bool, bool) {
+                if (unsigned(x) < unsigned(p.width) && unsigned(y) < unsigned(p.height))
+                    p.bits[qsizetype(y) * p.stride + x] = p.color;
+            });
+        p.phase = int((p.phase + std::max(dx, -dy)) % p.dashPeriod);
+    } else if (thick_ == 1) {
+        walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y, bool, bool) { p.plot(x, y); });
+    } else {
+        // Of each step's square, only what the previous square did not cover: the column and
+        // the row on the side the step moved to.
+        const bool right = x1 > x0, down = y1 > y0;
+        walk(x0, y0, x1, y1, dx, dy, [&p, right, down, reach](int x, int y, bool movedX, bool movedY) {
+            if (!p.next()) return;
+            if (movedX) p.block(right ? x + reach : x, y, 1, p.thick);
+            if (movedY)
+                p.block(movedX && !right ? x + 1 : x, down ? y + reach : y, movedX ? reach : p.thick, 1);
+        });
+    }
+    phase_ = p.phase;
+}
+
+const Canvas::TextMask& Canvas::mask(const QString& text)
+{
+    if (const auto found = masks_.constFind(text); found != masks_.cend()) return *found;
+    // The same few captions are printed on every frame: lay each out once, as the runs of
+    // pixels its glyphs cover. Aliased text covers whole pixels, so runs lose nothing.
+    if (masks_.size() >= kMaxMasks) masks_.clear();
+    const QFontMetrics metrics(font_);
+    const int margin = metrics.height();
+    const QRect box = metrics.boundingRect(text)
+                          .united(QRect(0, -ascent_, 1, metrics.height()))
+                          .adjusted(-margin, -margin, margin, margin);
+    QImage ink(box.size(), QImage::Format_Grayscale8);
+    ink.fill(0);
+    {
+        QPainter painter(&ink);
+        painter.setFont(font_);
+        painter.setPen(Qt::white);
+        painter.drawText(QPoint(-box.left(), -box.top()), text);
+    }
+    TextMask m;
+    for (int y = 0; y < ink.height(); ++y) {
+        const uchar* row = ink.constScanLine(y);
+        for (int x = 0; x < ink.width();) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < ink.width() && row[x])
+                ++x;
+            m.runs.push_back({box.left() + start, box.top() + y, x - start});
+        }
+    }
+    return *masks_.insert(text, std::move(m));
+}
+
+// Text ignores the raster mode: its pixels take the pen's colour.
+void Canvas::text(const Op& op)
+{
+    const int originX = twipsToDevicePixel(op.x0, ratio_),
+              baseline = twipsToDevicePixel(op.y0, ratio_) + ascent_;
+    const Pen p = pen(op);
+    for (const TextRun& run : mask(op.text).runs) {
+        const int y = baseline + run.dy;
+        if (y < 0 || y >= p.height) continue;
+        const int from = std::max(0, originX + run.dx), to = std::min(p.width, originX + run.dx + run.length);
+        QRgb* const row = p.bits + qsizetype(y) * p.stride;
+        if (from < to) std::fill(row + from, row + to, p.color);
+    }
+}
+
+} // namespace display

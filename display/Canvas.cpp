@@ -27,23 +27,21 @@ QFont atRatio(QFont font, double ratio)
 }
 
 // Bresenham's pixels from (x0, y0), excluded, to (x1, y1); dx = |x1 - x0|, dy = -|y1 - y0|.
-// put also learns along which axes each step moved.
 template <typename Put> void walk(int x0, int y0, int x1, int y1, qint64 dx, qint64 dy, Put put)
 {
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     qint64 err = dx + dy;
     while (x0 != x1 || y0 != y1) {
         const qint64 e2 = 2 * err;
-        const bool movedX = e2 >= dy, movedY = e2 <= dx;
-        if (movedX) {
+        if (e2 >= dy) {
             err += dy;
             x0 += sx;
         }
-        if (movedY) {
+        if (e2 <= dx) {
             err += dx;
             y0 += sy;
         }
-        put(x0, y0, movedX, movedY);
+        put(x0, y0);
     }
 }
 } // namespace
@@ -70,6 +68,7 @@ void Canvas::fill(QRgb background)
 {
     image_.fill(background);
     phase_ = 0;
+    afterPoint_ = false;
 }
 
 void Canvas::fill(const QImage& picture)
@@ -77,6 +76,7 @@ void Canvas::fill(const QImage& picture)
     image_ = picture.scaled(image_.size()).convertToFormat(QImage::Format_RGB32);
     image_.setDevicePixelRatio(ratio_);
     phase_ = 0;
+    afterPoint_ = false;
 }
 
 // The pen and the picture as one operation needs them, in locals: a pixel store cannot
@@ -124,9 +124,9 @@ struct Canvas::Pen
 
     // A row or a column, from (x0, y0) excluded to (x1, y1): clipped once, then stepped along
     // (the graticule and the cursors). The dash counts the pixels off the picture too, as
-    // plot does, so a clipped dashed line keeps its pattern where it shows. A thick pen's band
-    // is `thick` pixels across and, along, starts past the square of the start point.
-    void straight(int x0, int y0, int x1, int y1)
+    // plot does, so a clipped dashed line keeps its pattern where it shows. A thick pen lays
+    // `thick` such lines side by side, less the first `skip` steps.
+    void straight(int x0, int y0, int x1, int y1, int skip)
     {
         const bool row = y0 == y1;
         const qint64 a = row ? x0 : y0, b = row ? x1 : y1, across = row ? y0 : x0;
@@ -136,14 +136,14 @@ struct Canvas::Pen
         phase = int((first + n) % dashPeriod);
         if (n == 0) return;
         for (int k = 0; k < thick; ++k)
-            run(row, s > 0 ? a + thick - 1 : a, across + k, n, s, first);
+            run(row, a, across + k, n, s, first, skip);
     }
 
-    void run(bool row, qint64 a, qint64 across, qint64 n, int s, int first) const
+    void run(bool row, qint64 a, qint64 across, qint64 n, int s, int first, int skip) const
     {
         const qint64 size = row ? width : height;
         if (across < 0 || across >= (row ? height : width)) return;
-        const qint64 from = std::max<qint64>(1, s > 0 ? -a : a - (size - 1));
+        const qint64 from = std::max<qint64>(1 + skip, s > 0 ? -a : a - (size - 1));
         const qint64 to = std::min<qint64>(n, s > 0 ? size - 1 - a : a);
         if (from > to) return;
         const qsizetype step = row ? s : s * stride, count = to - from + 1;
@@ -199,46 +199,64 @@ void Canvas::apply(const Op& op)
 void Canvas::point(const Op& op)
 {
     const Pen p = pen(op);
-    p.block(twipsToDevicePixel(op.x0, ratio_), twipsToDevicePixel(op.y0, ratio_), thick_, thick_);
-    phase_ = thick_ % dashPeriod_;
+    pointX_ = twipsToDevicePixel(op.x0, ratio_);
+    pointY_ = twipsToDevicePixel(op.y0, ratio_);
+    p.block(pointX_, pointY_, thick_, thick_);
+    phase_ = 1;
+    afterPoint_ = true;
 }
 
 // Bresenham from the start; the first pixel belongs to the previous point, so a polyline
-// touches each pixel once, which keeps inverted lines clean.
+// touches each pixel once, which keeps inverted lines clean. A thick pen puts `thick` pixels
+// across the line at each step, as a 1x line enlarged would: down a column for a line that
+// runs more across than down, along a row otherwise. A line that starts on the point just
+// set leaves that point's square alone, so a cursor's point and line invert each pixel once.
 void Canvas::line(const Op& op)
 {
     const int x0 = twipsToDevicePixel(op.x0, ratio_), y0 = twipsToDevicePixel(op.y0, ratio_);
     const int x1 = twipsToDevicePixel(op.x1, ratio_), y1 = twipsToDevicePixel(op.y1, ratio_);
+    if (x0 == x1 && y0 == y1) return;
+    const bool fromPoint = afterPoint_ && x0 == pointX_ && y0 == pointY_;
+    afterPoint_ = false;
     Pen p = pen(op);
     if (x0 == x1 || y0 == y1) {
-        p.straight(x0, y0, x1, y1);
+        p.straight(x0, y0, x1, y1, fromPoint && (x1 > x0 || y1 > y0) ? thick_ - 1 : 0);
         phase_ = p.phase;
         return;
     }
     const qint64 dx = std::abs(qint64(x1) - x0), dy = -std::abs(qint64(y1) - y0);
-    const int reach = thick_ - 1; // a point's square reaches this far right and down
+    const int reach = thick_ - 1; // a step's pixels reach this far right or down
     const bool off = (x0 + reach < 0 && x1 + reach < 0) || (y0 + reach < 0 && y1 + reach < 0) ||
                      (x0 >= p.width && x1 >= p.width) || (y0 >= p.height && y1 >= p.height);
     if (off || (!p.dashed && !p.invert && thick_ == 1)) {
         // Wholly to one side of the picture nothing shows; a plain pen (the traces) needs no
         // dash or mode per pixel. Either way the dash goes on by the line's length.
         if (!off)
-            walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y, bool, bool) {
+            walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y) {
                 if (unsigned(x) < unsigned(p.width) && unsigned(y) < unsigned(p.height))
                     p.bits[qsizetype(y) * p.stride + x] = p.color;
             });
         p.phase = int((p.phase + std::max(dx, -dy)) % p.dashPeriod);
     } else if (thick_ == 1) {
-        walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y, bool, bool) { p.plot(x, y); });
+        walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y) { p.plot(x, y); });
     } else {
-        // Of each step's square, only what the previous square did not cover: the column and
-        // the row on the side the step moved to.
-        const bool right = x1 > x0, down = y1 > y0;
-        walk(x0, y0, x1, y1, dx, dy, [&p, right, down, reach](int x, int y, bool movedX, bool movedY) {
+        const bool across = dx >= -dy;
+        const int along0 = across ? x0 : y0, side0 = across ? y0 : x0;
+        walk(x0, y0, x1, y1, dx, dy, [&](int x, int y) {
             if (!p.next()) return;
-            if (movedX) p.block(right ? x + reach : x, y, 1, p.thick);
-            if (movedY)
-                p.block(movedX && !right ? x + 1 : x, down ? y + reach : y, movedX ? reach : p.thick, 1);
+            const int along = across ? x : y;
+            int from = across ? y : x, to = from + p.thick;
+            if (fromPoint && along >= along0 && along <= along0 + reach) {
+                // Within the start point's square: only what sticks out of it.
+                if (from < side0)
+                    to = std::min(to, side0);
+                else
+                    from = std::max(from, side0 + p.thick);
+            }
+            if (across)
+                p.block(x, from, 1, to - from);
+            else
+                p.block(from, y, to - from, 1);
         });
     }
     phase_ = p.phase;

@@ -22,10 +22,10 @@ struct Op
     QString text;
 };
 
-// The screen's picture at one device pixel ratio. A point covers a square of thickness() pixels
-// and a line the squares of all its pixels, each pixel once, so that an inverting line inverts
-// what it crosses exactly once; dashes and the pen grow with the ratio, text is laid out by the
-// font at that resolution. At ratio 1 the square is one pixel: the plain picture.
+// The screen's picture at one device pixel ratio. A point covers a square of thickness() pixels,
+// a line is thickness() pixels across, each pixel once, so that an inverting line inverts what
+// it crosses exactly once; dashes grow with the ratio, text is laid out by the font at that
+// resolution. At ratio 1 the square is one pixel: the plain picture.
 class Canvas
 {
 public:
@@ -70,6 +70,8 @@ private:
     int dashOn_ = 6;
     int dashPeriod_ = 9;
     int phase_ = 0;
+    bool afterPoint_ = false; // the last operation was a point, at (pointX_, pointY_)
+    int pointX_ = 0, pointY_ = 0;
     QFont font_;
     int ascent_ = 0;
     QHash<QString, TextMask> masks_;

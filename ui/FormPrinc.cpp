@@ -446,7 +446,7 @@ void FormPrinc::CmdClav_Click(int index)
 
 void FormPrinc::Save_Click()
 {
-    Sauvegarde::SauveImage(this, dialogs_, Scope->Image(), Ret);
+    Sauvegarde::SauveImage(this, dialogs_, [this] { return Scope->Image(); }, Ret);
 }
 
 void FormPrinc::about_Click()

@@ -61,7 +61,7 @@ QString writeBmp(const QString& path, const QImage& picture)
 
 } // namespace
 
-void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const QImage& picture, int& Ret)
+void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const std::function<QImage()>& picture, int& Ret)
 {
     for (;;) {
         const std::optional<QString> chosen =
@@ -81,7 +81,7 @@ void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const QImage& picture, in
             }
         }
 
-        if (const QString error = writeBmp(path, picture); !error.isEmpty())
+        if (const QString error = writeBmp(path, picture()); !error.isEmpty())
             dialogs.warning(parent, failure(error));
         return;
     }

@@ -67,7 +67,9 @@ TEST_F(DesktopTitles, AreExactlyWhatTheProgramNames)
     };
     const Case modals[] = {
         {"save dialog",
-         [&] { Sauvegarde::SauveImage(w.get(), real, QImage(8, 8, QImage::Format_RGB32), ret); },
+         [&] {
+             Sauvegarde::SauveImage(w.get(), real, [] { return QImage(8, 8, QImage::Format_RGB32); }, ret);
+         },
          QStringLiteral("Enregistre le trac\u00e9")},
         {"question box",
          [&] { real.question(w.get(), QStringLiteral("Replacer le fichier existant - x ?")); },

@@ -194,7 +194,7 @@ protected:
 
     void save()
     {
-        Sauvegarde::SauveImage(nullptr, dialogs, picture, ret);
+        Sauvegarde::SauveImage(nullptr, dialogs, [&] { return picture; }, ret);
         expectDialogSettingsEveryTime(dialogs);
     }
 
@@ -272,7 +272,7 @@ TEST(SauveImage, AnswersToTheReplaceQuestion)
         const QImage picture = testPicture();
         int ret = -1;
 
-        Sauvegarde::SauveImage(nullptr, dialogs, picture, ret);
+        Sauvegarde::SauveImage(nullptr, dialogs, [&] { return picture; }, ret);
 
         expectDialogSettingsEveryTime(dialogs);
         EXPECT_EQ(dialogs.saveRequests.size(), c.names.size());
@@ -361,7 +361,7 @@ TEST(SauveImage, PlacesThatCannotBeWrittenGiveAWarningAndWriteNothing)
         dialogs.fileNames = {folder.filePath(c.name)};
         int ret = -1;
 
-        Sauvegarde::SauveImage(nullptr, dialogs, testPicture(), ret);
+        Sauvegarde::SauveImage(nullptr, dialogs, [] { return testPicture(); }, ret);
 
         EXPECT_EQ(ret, 0);
         EXPECT_TRUE(dialogs.questions.empty());
@@ -420,7 +420,7 @@ TEST(SauveImage, FolderWithoutWritePermission)
         dialogs.fileNames = {locked + "/" + c.name};
         dialogs.answers = c.answers;
         int ret = -1;
-        Sauvegarde::SauveImage(nullptr, dialogs, testPicture(), ret);
+        Sauvegarde::SauveImage(nullptr, dialogs, [] { return testPicture(); }, ret);
         ASSERT_EQ(dialogs.warnings.size(), 1u);
         EXPECT_TRUE(dialogs.warnings[0].startsWith(kWarningStart));
         EXPECT_EQ(entries(locked), QStringList{"trace.bmp"});
@@ -443,7 +443,7 @@ TEST(SauveImage, FileIsBmpWhateverTheNameSays)
         dialogs.fileNames = {folder.filePath(name)};
         const QImage picture = testPicture(7);
         int ret = -1;
-        Sauvegarde::SauveImage(nullptr, dialogs, picture, ret);
+        Sauvegarde::SauveImage(nullptr, dialogs, [&] { return picture; }, ret);
         EXPECT_TRUE(dialogs.warnings.empty());
         EXPECT_EQ(entries(folder.path()), QStringList{name});
         EXPECT_TRUE(holdsPicture(folder.filePath(name), picture));

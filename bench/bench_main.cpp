@@ -115,6 +115,34 @@ void BM_DrawGraphTimeDomain(benchmark::State& state)
 }
 BENCHMARK(BM_DrawGraphTimeDomain);
 
+// The same redraw on a screen of device pixel ratio 2 (a desktop at 200 %).
+void BM_DrawGraphTimeDomainAt2x(benchmark::State& state)
+{
+    Bench& b = bench();
+    fourChannelsAndCursors(*b.w);
+    b.w->cmdScope_Click();
+    b.w->Scope->setDeviceRatio(2);
+    for (auto _ : state)
+        b.w->DrawGraph();
+    b.w->Scope->setDeviceRatio(0);
+}
+BENCHMARK(BM_DrawGraphTimeDomainAt2x);
+
+// At 2x, a redraw then the 1x picture a save writes, drawn again from the redraw's operations.
+void BM_SavedPictureAt2x(benchmark::State& state)
+{
+    Bench& b = bench();
+    fourChannelsAndCursors(*b.w);
+    b.w->cmdScope_Click();
+    b.w->Scope->setDeviceRatio(2);
+    for (auto _ : state) {
+        b.w->DrawGraph();
+        benchmark::DoNotOptimize(b.w->Scope->Image().constBits());
+    }
+    b.w->Scope->setDeviceRatio(0);
+}
+BENCHMARK(BM_SavedPictureAt2x);
+
 void BM_DrawGraphXY(benchmark::State& state)
 {
     Bench& b = bench();
@@ -136,6 +164,20 @@ void BM_DragMove(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DragMove);
+
+void BM_DragMoveAt2x(benchmark::State& state)
+{
+    Bench& b = bench();
+    fourChannelsAndCursors(*b.w);
+    b.w->Scope->setDeviceRatio(2);
+    float x = 0;
+    for (auto _ : state) {
+        x = x > 4900 ? 0 : x + 37;
+        b.w->Scope_MouseMove(1, 0, x, 1000);
+    }
+    b.w->Scope->setDeviceRatio(0);
+}
+BENCHMARK(BM_DragMoveAt2x);
 
 void BM_DragPress(benchmark::State& state)
 {

@@ -228,6 +228,7 @@ void Canvas::line(const Op& op)
     const int reach = thick_ - 1; // a step's pixels reach this far right or down
     const bool off = (x0 + reach < 0 && x1 + reach < 0) || (y0 + reach < 0 && y1 + reach < 0) ||
                      (x0 >= p.width && x1 >= p.width) || (y0 >= p.height && y1 >= p.height);
+    const qint64 steps = std::max(dx, -dy);
     if (off || (!p.dashed && !p.invert && thick_ == 1)) {
         // Wholly to one side of the picture nothing shows; a plain pen (the traces) needs no
         // dash or mode per pixel. Either way the dash goes on by the line's length.
@@ -236,30 +237,40 @@ void Canvas::line(const Op& op)
                 if (unsigned(x) < unsigned(p.width) && unsigned(y) < unsigned(p.height))
                     p.bits[qsizetype(y) * p.stride + x] = p.color;
             });
-        p.phase = int((p.phase + std::max(dx, -dy)) % p.dashPeriod);
     } else if (thick_ == 1) {
         walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y) { p.plot(x, y); });
+        phase_ = p.phase;
+        return;
     } else {
-        const bool across = dx >= -dy;
-        const int along0 = across ? x0 : y0, side0 = across ? y0 : x0;
-        walk(x0, y0, x1, y1, dx, dy, [&](int x, int y) {
-            if (!p.next()) return;
+        // Everything the steps need, by value: a pixel store cannot alias it.
+        const bool across = dx >= -dy, plain = !p.dashed && !p.invert, invert = p.invert, dashed = p.dashed;
+        const int along0 = across ? x0 : y0, side0 = across ? y0 : x0, t = thick_;
+        const int length = across ? p.height : p.width, breadth = across ? p.width : p.height;
+        const int on = dashOn_, period = dashPeriod_;
+        QRgb* const bits = p.bits;
+        const qsizetype stride = p.stride, gap = across ? stride : 1;
+        const QRgb c = p.color;
+        walk(x0, y0, x1, y1, dx, dy, [=, phase = p.phase](int x, int y) mutable {
+            const bool ink = !dashed || phase < on;
+            if (++phase == period) phase = 0;
             const int along = across ? x : y;
-            int from = across ? y : x, to = from + p.thick;
+            if (!ink || unsigned(along) >= unsigned(breadth)) return;
+            int from = across ? y : x, to = from + t;
             if (fromPoint && along >= along0 && along <= along0 + reach) {
                 // Within the start point's square: only what sticks out of it.
                 if (from < side0)
                     to = std::min(to, side0);
                 else
-                    from = std::max(from, side0 + p.thick);
+                    from = std::max(from, side0 + t);
             }
-            if (across)
-                p.block(x, from, 1, to - from);
-            else
-                p.block(from, y, to - from, 1);
+            from = std::max(from, 0);
+            to = std::min(to, length);
+            QRgb* pixel = bits + (across ? qsizetype(from) * stride + x : qsizetype(y) * stride + from);
+            for (int k = from; k < to; ++k, pixel += gap)
+                *pixel = plain ? c : invert ? (*pixel ^ 0x00FFFFFFu) : c;
         });
     }
-    phase_ = p.phase;
+    phase_ = int((p.phase + steps) % p.dashPeriod);
 }
 
 const Canvas::TextMask& Canvas::mask(const QString& text)

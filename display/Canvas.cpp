@@ -135,6 +135,14 @@ struct Canvas::Pen
         const int first = phase;
         phase = int((first + n) % dashPeriod);
         if (n == 0) return;
+        if (!row && !dashed && !invert && across >= 0 && across + thick <= width) {
+            // A solid column (the graticule) a row of `thick` pixels at a time.
+            const qint64 from = std::max<qint64>(1 + skip, s > 0 ? -a : a - (height - 1));
+            const qint64 to = std::min<qint64>(n, s > 0 ? height - 1 - a : a);
+            for (qint64 i = from; i <= to; ++i)
+                std::fill_n(bits + (a + s * i) * stride + across, thick, color);
+            return;
+        }
         for (int k = 0; k < thick; ++k)
             run(row, a, across + k, n, s, first, skip);
     }
@@ -250,25 +258,36 @@ void Canvas::line(const Op& op)
         QRgb* const bits = p.bits;
         const qsizetype stride = p.stride, gap = across ? stride : 1;
         const QRgb c = p.color;
-        walk(x0, y0, x1, y1, dx, dy, [=, phase = p.phase](int x, int y) mutable {
-            const bool ink = !dashed || phase < on;
-            if (++phase == period) phase = 0;
-            const int along = across ? x : y;
-            if (!ink || unsigned(along) >= unsigned(breadth)) return;
-            int from = across ? y : x, to = from + t;
-            if (fromPoint && along >= along0 && along <= along0 + reach) {
-                // Within the start point's square: only what sticks out of it.
-                if (from < side0)
-                    to = std::min(to, side0);
-                else
-                    from = std::max(from, side0 + t);
-            }
-            from = std::max(from, 0);
-            to = std::min(to, length);
-            QRgb* pixel = bits + (across ? qsizetype(from) * stride + x : qsizetype(y) * stride + from);
-            for (int k = from; k < to; ++k, pixel += gap)
-                *pixel = plain ? c : invert ? (*pixel ^ 0x00FFFFFFu) : c;
-        });
+        const bool inside = std::min(x0, x1) >= 0 && std::max(x0, x1) + reach < p.width &&
+                            std::min(y0, y1) >= 0 && std::max(y0, y1) + reach < p.height;
+        if (plain && inside && !fromPoint) {
+            // Most of a trace: nothing to clip, dash or spare.
+            walk(x0, y0, x1, y1, dx, dy, [=](int x, int y) {
+                QRgb* pixel = bits + qsizetype(y) * stride + x;
+                for (int k = 0; k < t; ++k, pixel += gap)
+                    *pixel = c;
+            });
+        } else {
+            walk(x0, y0, x1, y1, dx, dy, [=, phase = p.phase](int x, int y) mutable {
+                const bool ink = !dashed || phase < on;
+                if (++phase == period) phase = 0;
+                const int along = across ? x : y;
+                if (!ink || unsigned(along) >= unsigned(breadth)) return;
+                int from = across ? y : x, to = from + t;
+                if (fromPoint && along >= along0 && along <= along0 + reach) {
+                    // Within the start point's square: only what sticks out of it.
+                    if (from < side0)
+                        to = std::min(to, side0);
+                    else
+                        from = std::max(from, side0 + t);
+                }
+                from = std::max(from, 0);
+                to = std::min(to, length);
+                QRgb* pixel = bits + (across ? qsizetype(from) * stride + x : qsizetype(y) * stride + from);
+                for (int k = from; k < to; ++k, pixel += gap)
+                    *pixel = plain ? c : invert ? (*pixel ^ 0x00FFFFFFu) : c;
+            });
+        }
     }
     phase_ = int((p.phase + steps) % p.dashPeriod);
 }

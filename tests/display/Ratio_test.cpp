@@ -40,14 +40,15 @@ protected:
     int device(double twips) const { return display::twipsToDevicePixel(twips, GetParam().ratio); }
 };
 
-// Lengths of the runs of pixels other than the background along a row or a column.
-std::vector<int> runs(const QImage& img, QRgb background, bool row, int at)
+// Lengths of the runs of pixels other than the background along a row or a column, between
+// `from` and `to` (excluded; -1: the whole of it).
+std::vector<int> runs(const QImage& img, QRgb background, bool row, int at, int from = 0, int to = -1)
 {
     std::vector<int> out;
     int n = 0;
-    const int size = row ? img.width() : img.height();
-    for (int i = 0; i <= size; ++i) {
-        const bool ink = i < size && (row ? img.pixel(i, at) : img.pixel(at, i)) != background;
+    const int end = to < 0 ? (row ? img.width() : img.height()) : to;
+    for (int i = from; i <= end; ++i) {
+        const bool ink = i < end && (row ? img.pixel(i, at) : img.pixel(at, i)) != background;
         if (ink) {
             ++n;
         } else if (n) {
@@ -268,21 +269,10 @@ TEST(ShownScreen, FollowsTheScreensRatio)
     const QRgb bg = s.backColor().rgb();
     const QRect inside = s.contentsRect();
     const int row = int((inside.top() + 263 / 16.0) * r), column = int((inside.left() + 329 / 20.0) * r);
-    std::vector<int> across, down;
-    for (int n = 0, x = int(inside.left() * r) + 1; x < int(inside.right() * r); ++x)
-        if (shown.pixel(x, row) != bg) {
-            ++n;
-        } else if (n) {
-            across.push_back(n);
-            n = 0;
-        }
-    for (int n = 0, y = int(inside.top() * r) + 1; y < int(inside.bottom() * r); ++y)
-        if (shown.pixel(column, y) != bg) {
-            ++n;
-        } else if (n) {
-            down.push_back(n);
-            n = 0;
-        }
+    const std::vector<int> across =
+        runs(shown, bg, true, row, int(inside.left() * r) + 1, int(inside.right() * r));
+    const std::vector<int> down =
+        runs(shown, bg, false, column, int(inside.top() * r) + 1, int(inside.bottom() * r));
     EXPECT_EQ(across, std::vector<int>(9, pen)) << "ratio " << r;
     EXPECT_EQ(down, std::vector<int>(7, pen)) << "ratio " << r;
 }

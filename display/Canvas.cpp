@@ -53,8 +53,17 @@ Canvas::Canvas(QSize pixels, double ratio, QRgb background, const QFont& font)
       dashPeriod_(deviceLength(kDashPeriod, ratio))
 {
     image_.setDevicePixelRatio(ratio);
+    measure();
     setFont(font);
     fill(background);
+}
+
+// The picture's size and row length, read once rather than from the image at every operation.
+void Canvas::measure()
+{
+    stride_ = image_.bytesPerLine() / 4;
+    width_ = image_.width();
+    height_ = image_.height();
 }
 
 void Canvas::setFont(const QFont& font)
@@ -75,6 +84,7 @@ void Canvas::fill(const QImage& picture)
 {
     image_ = picture.scaled(image_.size()).convertToFormat(QImage::Format_RGB32);
     image_.setDevicePixelRatio(ratio_);
+    measure();
     phase_ = 0;
     afterPoint_ = false;
 }
@@ -135,12 +145,15 @@ struct Canvas::Pen
         const int first = phase;
         phase = int((first + n) % dashPeriod);
         if (n == 0) return;
-        if (!row && !dashed && !invert && across >= 0 && across + thick <= width) {
+        if (thick > 1 && !row && !dashed && !invert && across >= 0 && across + thick <= width) {
             // A solid column (the graticule) a row of `thick` pixels at a time.
             const qint64 from = std::max<qint64>(1 + skip, s > 0 ? -a : a - (height - 1));
             const qint64 to = std::min<qint64>(n, s > 0 ? height - 1 - a : a);
-            for (qint64 i = from; i <= to; ++i)
-                std::fill_n(bits + (a + s * i) * stride + across, thick, color);
+            for (qint64 i = from; i <= to; ++i) {
+                QRgb* const pixel = bits + (a + s * i) * stride + across;
+                for (int k = 0; k < thick; ++k)
+                    pixel[k] = color;
+            }
             return;
         }
         for (int k = 0; k < thick; ++k)
@@ -176,9 +189,9 @@ struct Canvas::Pen
 Canvas::Pen Canvas::pen(const Op& op)
 {
     return {reinterpret_cast<QRgb*>(image_.bits()),
-            image_.bytesPerLine() / 4,
-            image_.width(),
-            image_.height(),
+            stride_,
+            width_,
+            height_,
             op.colour,
             op.invert,
             op.dashed,

@@ -48,6 +48,7 @@ public:
 private:
     struct Pen;
     Pen pen(const Op& op);
+    void measure();
     void point(const Op& op);
     void line(const Op& op);
     void text(const Op& op);
@@ -65,6 +66,8 @@ private:
     const TextMask& mask(const QString& text);
 
     QImage image_;
+    qsizetype stride_ = 0; // pixels per row
+    int width_ = 0, height_ = 0;
     double ratio_ = 1;
     int thick_ = 1;
     int dashOn_ = 6;

@@ -9,7 +9,12 @@
 //                               end of that frame's redraw (xcb: on an Xvfb of its own, and the
 //                               time to the screen's next paint event too)
 //   vantor_e2e_bench xreal S [MS] the real program on an Xvfb of its own at the link rate: CPU
-//                               of the program and of the X server over the same seconds
+//                               of the program and of the X server over the same seconds (each
+//                               second's pair on stderr, where bursts show)
+//   vantor_e2e_bench events S [MS] the window on an Xvfb of its own at the link rate: per second,
+//                               chunks read, frames decoded, status changes and the events Qt
+//                               delivers (paints by widget, update and layout requests, timers);
+//                               each second's counts on stderr
 // Prints "name value unit" lines.
 #include "support/Board.h"
 #include "support/FakeDialogs.h"
@@ -25,6 +30,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHash>
+#include <QLabel>
+#include <QMap>
+#include <QPaintEvent>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -88,9 +96,11 @@ std::vector<CpuShare> cpuShares(const std::vector<qint64>& pids, int seconds)
         for (std::size_t j = 0; j < k; ++j) {
             const double cpuNow = cpuSeconds(pids[j]);
             shares[j].push_back(100.0 * (cpuNow - cpu[j]) / (wallNow - wall));
+            std::fprintf(stderr, "%s%.2f", j ? " " : "sec ", shares[j].back());
             cpu[j] = cpuNow;
         }
         wall = wallNow;
+        std::fprintf(stderr, "\n");
     }
     std::vector<CpuShare> out(k);
     for (std::size_t j = 0; j < k && seconds > 0; ++j) {
@@ -451,6 +461,117 @@ int lag(int seconds, int sliceMs, bool xcb)
     return redraw.size() >= 500 ? 0 : 1;
 }
 
+// Counts, second by second, what the window does at the link rate: chunks read, frames
+// decoded, status and read-out text changes, and the events Qt delivers (paints per widget,
+// layout and update requests, timers). Counts repeat where CPU figures on a shared machine do not.
+class EventCount : public QObject
+{
+public:
+    explicit EventCount(ui::FormPrinc& w) : w_(w), decoded_(w.framesDecoded) {}
+
+    void afterChunk()
+    {
+        add(QStringLiteral("chunks"));
+        add(QStringLiteral("frames"), int(w_.framesDecoded - decoded_));
+        decoded_ = w_.framesDecoded;
+        // What the status panel shows once the chunk is handled, when it changed.
+        if (w_.statusPanel->text() != status_) {
+            status_ = w_.statusPanel->text();
+            add(QStringLiteral("status:") + status_);
+        }
+    }
+
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (!recording) return false;
+        const QString name =
+            o->objectName().isEmpty() ? QString::fromLatin1(o->metaObject()->className()) : o->objectName();
+        switch (e->type()) {
+        case QEvent::Paint: {
+            add(QStringLiteral("paint:") + name);
+            const QRect r = static_cast<QPaintEvent*>(e)->rect();
+            add(QStringLiteral("paint_px"), r.width() * r.height());
+            break;
+        }
+        case QEvent::LayoutRequest:
+            add(QStringLiteral("layout:") + name);
+            break;
+        case QEvent::UpdateRequest:
+            add(QStringLiteral("update:") + name);
+            break;
+        case QEvent::Timer:
+            add(QStringLiteral("timer:") + name);
+            break;
+        case QEvent::Resize:
+            add(QStringLiteral("resize:") + name);
+            break;
+        case QEvent::Move:
+            add(QStringLiteral("move:") + name);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+    void add(const QString& what, int n = 1)
+    {
+        if (!recording || n == 0) return;
+        const int second = int(clock.elapsed() / 1000);
+        if (int(perSecond.size()) <= second) perSecond.resize(second + 1);
+        perSecond[second][what] += n;
+    }
+
+    bool recording = false;
+    QElapsedTimer clock;
+    std::vector<QMap<QString, qint64>> perSecond;
+
+private:
+    ui::FormPrinc& w_;
+    quint64 decoded_;
+    QString status_;
+};
+
+int events(int seconds, int sliceMs)
+{
+    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--slice-ms"),
+                 QString::number(sliceMs)});
+    if (board.path().isEmpty()) return 1;
+    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    EventCount count(w);
+    QObject::connect(w.MSComm1, &acquisition::SerialLink::OnComm, &count, [&] { count.afterChunk(); });
+    qApp->installEventFilter(&count);
+    w.show();
+    if (!waitFor([&] { return w.framesDecoded > 0; }, 5000)) return 1;
+    runEventLoop(1000);
+    count.clock.start();
+    count.recording = true;
+    runEventLoop(seconds * 1000);
+    count.recording = false;
+    QMap<QString, qint64> total;
+    const int n = std::min<int>(seconds, int(count.perSecond.size()));
+    for (int i = 0; i < n; ++i)
+        for (auto it = count.perSecond[i].cbegin(); it != count.perSecond[i].cend(); ++it)
+            total[it.key()] += it.value();
+    // Second by second on stderr, the mean per second on stdout.
+    const QStringList keys = total.keys();
+    for (int i = 0; i < n; ++i) {
+        QString row = QStringLiteral("second %1:").arg(i);
+        for (const QString& k : keys)
+            if (count.perSecond[i].value(k))
+                row += QStringLiteral(" %1=%2").arg(k).arg(count.perSecond[i].value(k));
+        std::fprintf(stderr, "%s\n", qPrintable(row));
+    }
+    for (const QString& k : keys) {
+        QString key = k;
+        key.replace(QLatin1Char(' '), QLatin1Char('_'));
+        std::printf("events_%s %.2f /s\n", qPrintable(key), double(total[k]) / n);
+    }
+    return 0;
+}
+
 // The real program on an X server of its own: its CPU and the server's, the same seconds.
 int xreal(int seconds, int sliceMs)
 {
@@ -547,7 +668,7 @@ int main(int argc, char** argv)
     if (mode == "floor-child" && argc > 2) return floorChild(argv[2]);
     const int n = argc > 2 ? std::atoi(argv[2]) : 0;
     const int sliceMs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 2;
-    const bool xcb = mode == "lag" && argc > 4 && QByteArray(argv[4]) == "xcb";
+    const bool xcb = (mode == "lag" && argc > 4 && QByteArray(argv[4]) == "xcb") || mode == "events";
     std::optional<Xvfb> x;
     if (xcb) {
         x.emplace();
@@ -570,9 +691,10 @@ int main(int argc, char** argv)
     if (mode == "floor") return floorRun(n > 0 ? n : 30, sliceMs, argv[0]);
     if (mode == "lag") return lag(n > 0 ? n : 30, sliceMs, xcb);
     if (mode == "xreal") return xreal(n > 0 ? n : 30, sliceMs);
+    if (mode == "events") return events(n > 0 ? n : 20, sliceMs);
     std::fprintf(stderr,
                  "usage: vantor_e2e_bench fast [N] | real [SECONDS [SLICE_MS]] | startup [SCALE] | floor "
                  "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
-                 "[SLICE_MS]]\n");
+                 "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
     return 2;
 }

@@ -199,6 +199,9 @@ void FormPrinc::buildPanel()
         mono.setStyleStrategy(QFont::PreferNoShaping);
         lbl_debug1->setFont(mono);
     }
+    // Opaque, in the window's colour: each refresh then repaints the label alone, not the
+    // window and the client area behind it as well.
+    lbl_debug1->setAutoFillBackground(true);
 
     // The screen.
     Scope = new display::Surface(QSize(329, 263), client);

@@ -72,8 +72,9 @@ TEST(Stress, EveryIntactFrameIsDecodedAndMemoryStaysFlat)
     ASSERT_FALSE(board.running()) << "the board finished";
     EXPECT_EQ(board.stat(QStringLiteral("sent")), frames);
     EXPECT_EQ(qint64(w.framesDecoded), board.stat(QStringLiteral("intact")));
-    if (kMemoryIsMeaningful)
+    if (kMemoryIsMeaningful) {
         EXPECT_LT(rssEnd - rssAfterWarmUp, 5.0) << "memory grows with the number of frames";
+    }
     EXPECT_GT(ticks, 10);
 }
 
@@ -97,5 +98,7 @@ TEST(Stress, EndlessFrameWithoutEndIsCappedAndAbandoned)
     EXPECT_LE(longest, acquisition::FrameAssembler::kMaxFrame);
     EXPECT_EQ(w.rx.rxState, acquisition::Waiting);
     EXPECT_EQ(w.framesDecoded, 0u);
-    if (kMemoryIsMeaningful) EXPECT_LT(residentMiB() - before, 8.0) << "8 MB of text must not stay in memory";
+    if (kMemoryIsMeaningful) {
+        EXPECT_LT(residentMiB() - before, 8.0) << "8 MB of text must not stay in memory";
+    }
 }

@@ -27,7 +27,8 @@ struct FakeDialogs final : ui::Dialogs
     std::optional<QString> saveFileName(QWidget*, const QString&, const QString&, const QString&) override
     {
         if (fileNames.empty()) return std::nullopt;
-        std::optional<QString> f = std::move(fileNames.front());
+        std::optional<QString> f;
+        f.swap(fileNames.front());
         fileNames.pop_front();
         return f;
     }

@@ -12,6 +12,8 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent)
         emit OnComm();
     });
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+    watch_.setInterval(kWatchMs);
+    connect(&watch_, &QTimer::timeout, this, &SerialLink::watch);
 }
 
 QString SerialLink::deviceName(int n)
@@ -47,7 +49,7 @@ QString SerialLink::caption() const
 bool SerialLink::setPortOpen(bool open)
 {
     if (!open) {
-        if (port_.isOpen()) port_.close();
+        closePort();
         return true;
     }
     if (port_.isOpen()) return true;
@@ -77,7 +79,14 @@ bool SerialLink::setPortOpen(bool open)
         return false;
     }
     error_.clear();
+    watch_.start();
     return true;
+}
+
+void SerialLink::closePort()
+{
+    watch_.stop();
+    if (port_.isOpen()) port_.close();
 }
 
 QByteArray SerialLink::Input()
@@ -106,9 +115,20 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
     if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !port_.isOpen()) return;
     // Closing at once also stops the port watching a dead device.
     error_ = port_.errorString();
-    port_.close();
+    closePort();
     port_.clearError();
     emit portLost();
+}
+
+// Since Qt 6.8 a hung-up tty's endless empty reads pass as "no data": no error, no readyRead,
+// and the port's notifier keeps firing, so a vanished device would go unnoticed with the
+// program spinning. Asking for the line signals fails with EIO on a hung-up tty, which the
+// port reports as a resource error (handled by onError); a pty without modem lines refuses
+// the question as unsupported, which is not a loss.
+void SerialLink::watch()
+{
+    port_.pinoutSignals();
+    if (port_.isOpen() && port_.error() != QSerialPort::NoError) port_.clearError();
 }
 
 } // namespace acquisition

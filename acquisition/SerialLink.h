@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTimer>
 
 namespace acquisition {
 
@@ -16,6 +17,9 @@ class SerialLink : public QObject
     Q_OBJECT
 public:
     static constexpr int kEventReceive = 2;
+    // How often an open port is asked whether its device is still there: the longest a
+    // vanished device can go unnoticed.
+    static constexpr int kWatchMs = 100;
 
     explicit SerialLink(QObject* parent = nullptr);
 
@@ -49,8 +53,11 @@ signals:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void watch();
+    void closePort();
 
     QSerialPort port_;
+    QTimer watch_;
     QString device_; // when not a COMn
     QString name_;
     int commPort_ = 1;

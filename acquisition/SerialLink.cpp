@@ -3,7 +3,26 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
+
 namespace acquisition {
+namespace {
+
+// Whether the device, or a folder on its way, is closed to this user. A device that is busy
+// also opens with a permission error, but rights would not help there.
+bool closedToUs([[maybe_unused]] const QString& device)
+{
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES;
+#else
+    return false;
+#endif
+}
+
+} // namespace
 
 SerialLink::SerialLink(QObject* parent) : QObject(parent)
 {
@@ -53,6 +72,7 @@ bool SerialLink::setPortOpen(bool open)
         return true;
     }
     if (port_.isOpen()) return true;
+    refusedForRights_ = false;
     const QString name = device();
 #ifdef Q_OS_UNIX
     // A device that is not there (an adapter unplugged) fails here, before the port writes
@@ -62,6 +82,7 @@ bool SerialLink::setPortOpen(bool open)
         QFile missing(name);
         if (!missing.open(QIODevice::ReadOnly)) {
             error_ = missing.errorString();
+            refusedForRights_ = closedToUs(name);
             return false;
         }
     }
@@ -75,6 +96,7 @@ bool SerialLink::setPortOpen(bool open)
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
         error_ = port_.errorString();
+        refusedForRights_ = port_.error() == QSerialPort::PermissionError && closedToUs(name);
         port_.clearError();
         return false;
     }

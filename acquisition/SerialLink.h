@@ -41,6 +41,9 @@ public:
     // Queues the bytes; false (and errorString()) while the port is closed.
     bool Output(QByteArrayView bytes);
     QString errorString() const { return error_; }
+    // The last open failed because this user may not use the device (on Debian: not yet in
+    // the dialout group), not because it is missing or busy.
+    bool refusedForRights() const { return refusedForRights_; }
 
     // COMn as this platform names it: "COMn" on Windows; elsewhere /dev/ttyS(n-1), unless
     // the environment variable VANTOR_COMn names another device (a USB adapter, a pty).
@@ -63,6 +66,7 @@ private:
     int commPort_ = 1;
     int commEvent_ = 0;
     QString error_;
+    bool refusedForRights_ = false;
 };
 
 } // namespace acquisition

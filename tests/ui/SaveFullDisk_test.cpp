@@ -29,8 +29,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         // Private mounts: nothing mounted here shows outside this process.
         if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            GTEST_SKIP() << "no mount namespace of its own (" << std::strerror(errno)
-                         << "): the full-disk case is not shown";
+            GTEST_SKIP() << "no private mount namespace (" << std::strerror(errno)
+                         << "; in a chroot, / must be a mount point): the full-disk case is not shown";
         if (::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=64k") != 0)
             GTEST_SKIP() << "this machine does not allow mounting a tmpfs (" << std::strerror(errno)
                          << "): the full-disk case is not shown";

@@ -3,7 +3,26 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <unistd.h>
+#endif
+
 namespace acquisition {
+namespace {
+
+// Whether the device, or a folder on its way, is closed to this user. A device that is busy
+// also opens with a permission error, but rights would not help there.
+bool closedToUs([[maybe_unused]] const QString& device)
+{
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES;
+#else
+    return false;
+#endif
+}
+
+} // namespace
 
 SerialLink::SerialLink(QObject* parent) : QObject(parent)
 {
@@ -12,6 +31,8 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent)
         emit OnComm();
     });
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+    watch_.setInterval(kWatchMs);
+    connect(&watch_, &QTimer::timeout, this, &SerialLink::watch);
 }
 
 QString SerialLink::deviceName(int n)
@@ -47,10 +68,11 @@ QString SerialLink::caption() const
 bool SerialLink::setPortOpen(bool open)
 {
     if (!open) {
-        if (port_.isOpen()) port_.close();
+        closePort();
         return true;
     }
     if (port_.isOpen()) return true;
+    refusedForRights_ = false;
     const QString name = device();
 #ifdef Q_OS_UNIX
     // A device that is not there (an adapter unplugged) fails here, before the port writes
@@ -60,6 +82,7 @@ bool SerialLink::setPortOpen(bool open)
         QFile missing(name);
         if (!missing.open(QIODevice::ReadOnly)) {
             error_ = missing.errorString();
+            refusedForRights_ = closedToUs(name);
             return false;
         }
     }
@@ -73,11 +96,19 @@ bool SerialLink::setPortOpen(bool open)
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
         error_ = port_.errorString();
+        refusedForRights_ = port_.error() == QSerialPort::PermissionError && closedToUs(name);
         port_.clearError();
         return false;
     }
     error_.clear();
+    watch_.start();
     return true;
+}
+
+void SerialLink::closePort()
+{
+    watch_.stop();
+    if (port_.isOpen()) port_.close();
 }
 
 QByteArray SerialLink::Input()
@@ -106,9 +137,20 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
     if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !port_.isOpen()) return;
     // Closing at once also stops the port watching a dead device.
     error_ = port_.errorString();
-    port_.close();
+    closePort();
     port_.clearError();
     emit portLost();
+}
+
+// Since Qt 6.8 a hung-up tty's endless empty reads pass as "no data": no error, no readyRead,
+// and the port's notifier keeps firing, so a vanished device would go unnoticed with the
+// program spinning. Asking for the line signals fails with EIO on a hung-up tty, which the
+// port reports as a resource error (handled by onError); a pty without modem lines refuses
+// the question as unsupported, which is not a loss.
+void SerialLink::watch()
+{
+    port_.pinoutSignals();
+    if (port_.isOpen() && port_.error() != QSerialPort::NoError) port_.clearError();
 }
 
 } // namespace acquisition

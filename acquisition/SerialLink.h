@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTimer>
 
 namespace acquisition {
 
@@ -16,6 +17,9 @@ class SerialLink : public QObject
     Q_OBJECT
 public:
     static constexpr int kEventReceive = 2;
+    // How often an open port is asked whether its device is still there: the longest a
+    // vanished device can go unnoticed.
+    static constexpr int kWatchMs = 100;
 
     explicit SerialLink(QObject* parent = nullptr);
 
@@ -37,6 +41,9 @@ public:
     // Queues the bytes; false (and errorString()) while the port is closed.
     bool Output(QByteArrayView bytes);
     QString errorString() const { return error_; }
+    // The last open failed because this user may not use the device (on Debian: not yet in
+    // the dialout group), not because it is missing or busy.
+    bool refusedForRights() const { return refusedForRights_; }
 
     // COMn as this platform names it: "COMn" on Windows; elsewhere /dev/ttyS(n-1), unless
     // the environment variable VANTOR_COMn names another device (a USB adapter, a pty).
@@ -49,13 +56,17 @@ signals:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void watch();
+    void closePort();
 
     QSerialPort port_;
+    QTimer watch_;
     QString device_; // when not a COMn
     QString name_;
     int commPort_ = 1;
     int commEvent_ = 0;
     QString error_;
+    bool refusedForRights_ = false;
 };
 
 } // namespace acquisition

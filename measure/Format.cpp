@@ -66,7 +66,7 @@ std::string scaledRoundedDigits(double magnitude, int decimals)
         } else {
             n = mantissa.substr(0, static_cast<std::size_t>(keep));
             const bool up = mantissa[static_cast<std::size_t>(keep)] >= '5';
-            if (n.empty()) n = "0";
+            if (n.empty()) n.push_back('0'); // not n = "0": GCC 12 warns wrongly (-Wrestrict) there
             if (up) {
                 int i = static_cast<int>(n.size()) - 1;
                 while (i >= 0 && n[static_cast<std::size_t>(i)] == '9')

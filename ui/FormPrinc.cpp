@@ -385,7 +385,13 @@ std::uint8_t FormPrinc::open_port(std::uint8_t n, const acquisition::SerialDevic
     std::uint8_t result = 0;
     if (!MSComm1->setPortOpen(true)) {
         comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
-        dialogs_.warning(this, MSComm1->errorString());
+        QString text = MSComm1->errorString();
+        // The system says only "Permission denied"; say how to get the right.
+        if (MSComm1->refusedForRights())
+            text += QStringLiteral("\n\nPour avoir le droit d'ouvrir les ports série, ajoutez-vous au groupe "
+                                   "dialout (sudo adduser $USER dialout), puis fermez la session et "
+                                   "reconnectez-vous.");
+        dialogs_.warning(this, text);
         result = 1;
     } else {
         comportPanel->setText(MSComm1->caption());

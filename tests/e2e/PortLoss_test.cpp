@@ -11,7 +11,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <time.h>
 
 using namespace testing_support;
 
@@ -25,13 +27,21 @@ QStringList unpluggedAfter30Frames(const QString& link, int backAfterMs)
             QStringLiteral("--hangup-after"),   QStringLiteral("30"),
             QStringLiteral("--reappear-after"), QString::number(backAfterMs)};
 }
+
+// CPU time of this whole process, in ms.
+double processCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
 } // namespace
 
 TEST(PortLoss, UnpluggedMidFrameThenBack)
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("com1"));
-    Board board(unpluggedAfter30Frames(link, 1500));
+    Board board(unpluggedAfter30Frames(link, 2000));
     ASSERT_FALSE(board.path().isEmpty());
     qputenv("VANTOR_COM1", link.toLocal8Bit());
     FakeDialogs dialogs;
@@ -41,6 +51,10 @@ TEST(PortLoss, UnpluggedMidFrameThenBack)
     QSignalSpy notified(w.MSComm1, &acquisition::SerialLink::OnComm);
 
     ASSERT_TRUE(waitFor([&] { return !w.MSComm1->PortOpen(); }, 5000)) << "the loss is noticed";
+    const double cpuAtLoss = processCpuMs();
+    QElapsedTimer sinceLoss;
+    sinceLoss.start();
+    const qsizetype notifications = notified.count();
     EXPECT_GT(w.framesDecoded, 10u);
     EXPECT_EQ(w.panel(QStringLiteral("comport"))->text(), QStringLiteral("COM1 erreur"));
     EXPECT_TRUE(waitFor(
@@ -48,14 +62,18 @@ TEST(PortLoss, UnpluggedMidFrameThenBack)
         << "the half frame ends in the timeout";
     EXPECT_TRUE(dialogs.warnings.isEmpty()) << "no box in the middle of a measurement";
 
-    // Gone: reported once, and no more notifications from the dead descriptor.
-    const qsizetype notifications = notified.count();
-    QTest::qWait(500);
+    // Gone until the board comes back: reported once, no more notifications from the dead
+    // descriptor, and no spinning on it (a spin takes a whole core; the bound is generous).
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(link); }, 5000)) << "the board reappeared";
+    const double cpuMs = processCpuMs() - cpuAtLoss;
+    const double wallMs = double(sinceLoss.elapsed());
+    std::printf("port loss: %.0f ms of CPU in the %.0f ms after the loss\n", cpuMs, wallMs);
     EXPECT_EQ(lost.count(), 1);
     EXPECT_EQ(notified.count(), notifications);
+    EXPECT_GT(wallMs, 1000.0) << "the board came back too early to tell a spin";
+    EXPECT_LT(cpuMs, wallMs / 2) << "CPU " << cpuMs << " ms in " << wallMs << " ms after the loss";
 
     // Back: the user chooses the port again.
-    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(link); }, 5000)) << "the board reappeared";
     const quint64 seen = w.framesDecoded;
     w.com1_Click();
     EXPECT_EQ(w.panel(QStringLiteral("comport"))->text(), QStringLiteral("COM1"));

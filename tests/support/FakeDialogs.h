@@ -27,8 +27,8 @@ struct FakeDialogs final : ui::Dialogs
     std::optional<QString> saveFileName(QWidget*, const QString&, const QString&, const QString&) override
     {
         if (fileNames.empty()) return std::nullopt;
-        std::optional<QString> f;
-        f.swap(fileNames.front());
+        // A copy: GCC 12 sees the moved-from optional as maybe uninitialised.
+        const std::optional<QString> f = fileNames.front();
         fileNames.pop_front();
         return f;
     }

@@ -1,13 +1,18 @@
-// Saving onto a full disk: a small tmpfs mounted for the test (root only).
+// Saving onto a full disk: a small tmpfs mounted for the test (root only), in a mount
+// namespace of the test's own, so that the kernel drops the mount with the process even when
+// the test fails or is killed.
 #include "support/FakeDialogs.h"
 #include "ui/Sauvegarde.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 using testing_support::FakeDialogs;
@@ -22,11 +27,12 @@ protected:
             GTEST_SKIP()
                 << "mounting a small tmpfs needs root: the full-disk case is not shown for this user";
         ASSERT_TRUE(dir.isValid());
-        const int rc = QProcess::execute(QStringLiteral("mount"),
-                                         {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                          QStringLiteral("size=64k"), QStringLiteral("tmpfs"), dir.path()});
-        if (rc != 0)
-            GTEST_SKIP() << "this machine does not allow mounting a tmpfs (mount said " << rc
+        // Private mounts: nothing mounted here shows outside this process.
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            GTEST_SKIP() << "no private mount namespace (" << std::strerror(errno)
+                         << "; in a chroot, / must be a mount point): the full-disk case is not shown";
+        if (::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+            GTEST_SKIP() << "this machine does not allow mounting a tmpfs (" << std::strerror(errno)
                          << "): the full-disk case is not shown";
         mounted = true;
         QFile old(dir.filePath(QStringLiteral("trace.bmp")));
@@ -43,7 +49,8 @@ protected:
     }
     void TearDown() override
     {
-        if (mounted) QProcess::execute(QStringLiteral("umount"), {dir.path()});
+        // So that the folder can be removed; the mount would go with the process anyway.
+        if (mounted) ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
     }
     QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 

@@ -165,8 +165,12 @@ bool Simulator::produceFrame()
     if (state_.trigMode == TriggerMode::Single) state_.singleArmed = false;
 
     if (faultRng_.chance(o_.garbage)) out_.addRaw(randomBytes(faultRng_.range(1, 64), true));
-    if (faultRng_.chance(o_.strayStart))
-        out_.addRaw(std::string(1, kStart) + randomBytes(faultRng_.range(1, 64), false));
+    if (faultRng_.chance(o_.strayStart)) {
+        // A start, then text; inserted rather than concatenated, which GCC 12 wrongly warns about.
+        std::string stray = randomBytes(faultRng_.range(1, 64), false);
+        stray.insert(stray.begin(), kStart);
+        out_.addRaw(stray);
+    }
     bool withEnd = !faultRng_.chance(o_.dropEnd);
     std::string frame = buildFrame(state_, r, withEnd);
     ++frames_;

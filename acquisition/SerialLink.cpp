@@ -117,6 +117,13 @@ QByteArray SerialLink::Input()
     return port_.readAll();
 }
 
+void SerialLink::collect()
+{
+    if (!port_.isOpen()) return;
+    // Nothing waiting is reported as a timeout, which is no fault of the port.
+    if (!port_.waitForReadyRead(0) && port_.isOpen()) port_.clearError();
+}
+
 bool SerialLink::Output(QByteArrayView bytes)
 {
     if (!port_.isOpen()) {

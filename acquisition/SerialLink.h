@@ -38,6 +38,9 @@ public:
     QString caption() const;
     int CommEvent() const { return commEvent_; }
     QByteArray Input();
+    // Takes in at once what the device holds but has not announced yet (the program was busy
+    // meanwhile): OnComm is raised for it before this returns.
+    void collect();
     // Queues the bytes; false (and errorString()) while the port is closed.
     bool Output(QByteArrayView bytes);
     QString errorString() const { return error_; }

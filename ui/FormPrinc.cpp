@@ -109,6 +109,7 @@ void FormPrinc::Reception(QByteArrayView chunk)
 void FormPrinc::rxStart()
 {
     setStatus(QStringLiteral("Rx Start"));
+    ++rxStarts_;
     // Each frame gets the full period: a tick left over from an earlier frame must not cut it.
     Timer1->start();
 }
@@ -161,6 +162,14 @@ void FormPrinc::frame(const QByteArray& text)
 
 void FormPrinc::Timer1_Timer()
 {
+    if (rx.rxState == acquisition::Receiving) {
+        // An end that reached the port before the deadline, while the program was busy, is not
+        // late: take in what waits there first. If the frame ended, or a new one began with
+        // its own full period, this tick is not its timeout.
+        const quint64 starts = rxStarts_;
+        MSComm1->collect();
+        if (!Timer1->isActive() || rxStarts_ != starts) return;
+    }
     rx.timeout();
     setStatus(QStringLiteral("Rx TimeOut"));
 }

@@ -163,6 +163,7 @@ private:
     QByteArray trameLast_;  // the frame being received, as last handed over
     QByteArray trameWhole_; // the last whole frame, while lbl_debug1 has not shown it
     QByteArray trameShown_;
+    quint64 rxStarts_ = 0; // frames begun, to tell whether a timeout tick still concerns its frame
     std::function<void()> affParam_;
     std::function<void()> drawGraph_;
 };

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -263,6 +265,45 @@ TEST_F(Panel, RealTimeoutFires)
 {
     w->Reception("\x04no end");
     EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral("Rx TimeOut"); }, 2000));
+}
+
+// The program is busy past the deadline while the rest of the frame already waits at the port.
+TEST_F(Panel, TheTimeoutTickTakesInWhatWaitsAtThePortFirst)
+{
+    // Our own look at the device, opened before the port makes it exclusive, tells when the
+    // bytes written have reached it.
+    w->MSComm1->setPortOpen(false);
+    const int look = ::open(com1.path().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(look, 0);
+    const auto closeLook = qScopeGuard([look] { ::close(look); });
+    ASSERT_TRUE(w->MSComm1->setPortOpen(true));
+
+    const QByteArray wire = onWire(frameText(FrameFields{}));
+    struct Case
+    {
+        const char* why;
+        QByteArray waiting;
+        const char* status;
+        std::uint8_t state;
+    };
+    const Case cases[] = {
+        {"the frame's end: it is decoded, not timed out", wire.mid(100), "Rx OK", acquisition::Waiting},
+        {"its end and the next start: the new frame goes on",
+         wire.mid(100) + "\x04"
+                         "ab",
+         "Rx Start", acquisition::Receiving},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        w->Reception(wire.first(100));
+        ASSERT_EQ(w->rx.rxState, acquisition::Receiving);
+        com1.write(c.waiting);
+        pollfd p{look, POLLIN, 0};
+        ASSERT_EQ(::poll(&p, 1, 5000), 1);
+        w->Timer1_Timer();
+        EXPECT_EQ(status(), QString::fromLatin1(c.status));
+        EXPECT_EQ(w->rx.rxState, c.state);
+    }
 }
 
 TEST_F(Panel, FramesThroughThePortInAwkwardChunks)

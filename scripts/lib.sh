@@ -71,24 +71,18 @@ check_format() {
 }
 
 # Makes a root of Debian RELEASE in TARGET (which must not exist yet) with the given packages,
-# from Debian's archive. Downloaded packages are kept beside the roots, so that the next root
-# of the same release fetches only what changed.
+# from Debian's archive.
 make_root() {
   local release="$1" target="$2"
   shift 2
   install_packages mmdebstrap
-  local cache
-  cache="$(dirname "$target")/apt-cache-$release"
-  mkdir -p "$cache"
   rm -rf "$target.new"
+  mkdir -p "$(dirname "$target")"
   echo "Making a $release root in $target..." >&2
   local includes
   includes="$(IFS=,; echo "$*")"
-  as_root mmdebstrap --quiet --variant=apt ${includes:+--include="$includes"} \
-    --setup-hook='mkdir -p "$1"/var/cache/apt/archives' \
-    --setup-hook="sync-in $cache /var/cache/apt/archives/" \
-    --customize-hook="sync-out /var/cache/apt/archives $cache" \
-    "$release" "$target.new" >&2 || die "mmdebstrap could not make the $release root"
+  as_root mmdebstrap --quiet --variant=apt ${includes:+--include="$includes"} "$release" "$target.new" >&2 \
+    || die "mmdebstrap could not make the $release root"
   as_root mv "$target.new" "$target"
 }
 

@@ -70,13 +70,28 @@ check_format() {
     || die "C++ formatting differs from .clang-format (clang-format-19 -i on the files above)"
 }
 
+# Removes a root made by make_root. Anything still mounted inside (a run that was killed) is
+# unmounted first, and rm never crosses into another file system: a bind-mounted /dev or /proc
+# is the machine's own.
+remove_root() {
+  local target="$1" m
+  [ -e "$target" ] || return 0
+  target="$(realpath "$target")"
+  for m in $(awk -v t="$target" 'index($5, t "/") == 1 { print $5 }' /proc/self/mountinfo | sort -r); do
+    as_root umount -R "$m" 2>/dev/null || as_root umount -R -l "$m" || true
+  done
+  ! awk -v t="$target" 'index($5, t "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo \
+    || die "$target still has file systems mounted inside: not removing it"
+  as_root rm -rf --one-file-system "$target" || die "cannot remove $target"
+}
+
 # Makes a root of Debian RELEASE in TARGET (which must not exist yet) with the given packages,
 # from Debian's archive.
 make_root() {
   local release="$1" target="$2"
   shift 2
   install_packages mmdebstrap
-  rm -rf "$target.new"
+  remove_root "$target.new"
   mkdir -p "$(dirname "$target")"
   echo "Making a $release root in $target..." >&2
   local includes

@@ -6,7 +6,8 @@ BUILD="${VANTOR_BUILD_DIR:-$ROOT/build}"
 
 # Debian packages the project needs to build, test, and run its demo. The names are the same
 # on Debian 12 and 13; where a tool follows the release's default compiler, so does its name
-# (libclang-rt-dev, not libclang-rt-14-dev, which Debian 13 lacks).
+# (libclang-rt-dev, not libclang-rt-14-dev, which Debian 13 lacks). mount is no longer in
+# a minimal Debian 13 root: the full-disk tests mount a small tmpfs.
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
@@ -15,6 +16,7 @@ PACKAGES=(
   xvfb xauth x11-utils
   weston qt6-wayland
   clang-format-19
+  mount
 )
 # What scripts/package adds, and scripts/fuzz.
 PACKAGING_PACKAGES=(dpkg-dev lintian appstream desktop-file-utils file)

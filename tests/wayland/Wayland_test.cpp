@@ -7,7 +7,6 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -42,9 +41,9 @@ TEST_F(OnWayland, WindowShowsDecodedFrames)
     ui::FormPrinc w(dialogs);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w)) << "the compositor shows the window";
-    EXPECT_TRUE(
-        waitFor([&] { return w.panel(QStringLiteral("Status"))->text() == QStringLiteral("Rx OK"); }, 5000))
-        << qPrintable(w.panel(QStringLiteral("Status"))->text());
+    // Each decoded frame shows "Rx OK", which the next frame's start may replace before the test
+    // looks: count the frames instead.
+    EXPECT_TRUE(waitFor([&] { return w.framesDecoded >= 2; }, 5000)) << w.framesDecoded;
     EXPECT_TRUE(dialogs.warnings.isEmpty());
 }
 

@@ -43,6 +43,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # platform plugins, Qt's French translations and the panel's font.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2")
+# On a Wayland desktop Qt's Wayland plugin runs the program natively; without it, through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # First line: the synopsis; the others: the extended description, as dpkg shows them.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "front panel of a two-channel serial oscilloscope board
 Vantor LCD is the desktop front panel of a two-channel, 8-bit digital

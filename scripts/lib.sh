@@ -4,34 +4,53 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${VANTOR_BUILD_DIR:-$ROOT/build}"
 
-# Debian packages the project needs to build, test, and run its demo.
+# Debian packages the project needs to build, test, and run its demo. The names are the same
+# on Debian 12 and 13; where a tool follows the release's default compiler, so does its name
+# (libclang-rt-dev, not libclang-rt-14-dev, which Debian 13 lacks). mount is no longer in
+# a minimal Debian 13 root: the full-disk tests mount a small tmpfs.
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 qt6-translations-l10n
   xvfb xauth x11-utils
+  weston qt6-wayland
   clang-format-19
+  mount
 )
+# What scripts/package adds, and scripts/fuzz.
+PACKAGING_PACKAGES=(dpkg-dev lintian appstream desktop-file-utils file)
+FUZZ_PACKAGES=(clang libclang-rt-dev)
 
 die() { echo "error: $*" >&2; exit 1; }
 
-install_missing() {
+# Root's rights for a command: as root, nothing; otherwise sudo.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  else
+    command -v sudo >/dev/null || die "no root rights for: $* (run as root, or install sudo)"
+    sudo "$@"
+  fi
+}
+
+# Installs those of the given packages that are missing. Another apt or dpkg (an update
+# running in the background) holds a lock: wait for it rather than fail.
+install_packages() {
   local missing=() p
-  for p in "${PACKAGES[@]}" "$@"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || die "missing packages (${missing[*]}) and no root rights to install them"
-    sudo=(sudo)
-  fi
-  "${sudo[@]}" apt-get update -qq || die "apt-get update failed"
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+  local apt=(apt-get -o DPkg::Lock::Timeout=600)
+  as_root "${apt[@]}" update -qq || die "apt-get update failed"
+  as_root env DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" \
     || die "could not install ${missing[*]}"
 }
+
+# The project's packages and the given ones.
+install_missing() { install_packages "${PACKAGES[@]}" "$@"; }
 
 configure_and_build() {
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" \
@@ -51,4 +70,66 @@ check_format() {
   [ ${#files[@]} -gt 0 ] || return 0
   (cd "$ROOT" && clang-format-19 --dry-run -Werror "${files[@]}") \
     || die "C++ formatting differs from .clang-format (clang-format-19 -i on the files above)"
+}
+
+# Removes a root made by make_root. Anything still mounted inside (a run that was killed) is
+# unmounted first, and rm never crosses into another file system: a bind-mounted /dev or /proc
+# is the machine's own.
+remove_root() {
+  local target="$1" m
+  [ -e "$target" ] || return 0
+  target="$(realpath "$target")"
+  for m in $(awk -v t="$target" 'index($5, t "/") == 1 { print $5 }' /proc/self/mountinfo | sort -r); do
+    as_root umount -R "$m" 2>/dev/null || as_root umount -R -l "$m" || true
+  done
+  ! awk -v t="$target" 'index($5, t "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo \
+    || die "$target still has file systems mounted inside: not removing it"
+  as_root rm -rf --one-file-system "$target" || die "cannot remove $target"
+}
+
+# Makes a root of Debian RELEASE in TARGET (which must not exist yet) with the given packages,
+# from Debian's archive.
+make_root() {
+  local release="$1" target="$2"
+  shift 2
+  install_packages mmdebstrap
+  remove_root "$target.new"
+  mkdir -p "$(dirname "$target")"
+  echo "Making a $release root in $target..." >&2
+  local includes
+  includes="$(IFS=,; echo "$*")"
+  as_root mmdebstrap --quiet --variant=apt ${includes:+--include="$includes"} "$release" "$target.new" >&2 \
+    || die "mmdebstrap could not make the $release root"
+  as_root mv "$target.new" "$target"
+}
+
+# Runs COMMAND in the folder DIR of the root TARGET as its root user, in a clean environment,
+# with the machine's /proc, /sys and /dev (pseudo-terminals included) mounted inside; the
+# mounts go away when the command ends, fails or is interrupted.
+run_in_root() {
+  [ "$(id -u)" -eq 0 ] || die "run_in_root needs root (chroot, mount)"
+  local target="$1" dir="$2"
+  shift 2
+  (
+    mounted=()
+    unmount() {
+      local m
+      for m in "${mounted[@]}"; do
+        umount -R "$m" 2>/dev/null || umount -R -l "$m" || echo "warning: $m is still mounted" >&2
+      done
+    }
+    trap unmount EXIT
+    trap 'exit 143' TERM
+    trap 'exit 130' INT
+    for d in proc sys dev; do
+      mkdir -p "$target/$d"
+      mount --rbind "/$d" "$target/$d" || die "cannot mount /$d in $target"
+      mounted=("$target/$d" "${mounted[@]}")
+      mount --make-rslave "$target/$d"
+    done
+    cp -L /etc/resolv.conf "$target/etc/resolv.conf" 2>/dev/null || true
+    chroot "$target" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
+      PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+      /bin/bash -c 'cd "$1" && shift && exec "$@"' bash "$dir" "$@"
+  )
 }

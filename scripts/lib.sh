@@ -104,8 +104,10 @@ make_root() {
 }
 
 # Runs COMMAND in the folder DIR of the root TARGET as its root user, in a clean environment,
-# with the machine's /proc, /sys and /dev (pseudo-terminals included) mounted inside; the
-# mounts go away when the command ends, fails or is interrupted.
+# with a /proc, a read-only /sys and a /dev of the root's own (the usual devices, and
+# pseudo-terminals from a devpts instance of its own): nothing of the machine's /dev is reachable
+# from the root, so removing a root whose command was killed cannot reach it either. The mounts
+# go away when the command ends, fails or is interrupted.
 run_in_root() {
   [ "$(id -u)" -eq 0 ] || die "run_in_root needs root (chroot, mount)"
   local target="$1" dir="$2"
@@ -121,12 +123,28 @@ run_in_root() {
     trap unmount EXIT
     trap 'exit 143' TERM
     trap 'exit 130' INT
-    for d in proc sys dev; do
-      mkdir -p "$target/$d"
-      mount --rbind "/$d" "$target/$d" || die "cannot mount /$d in $target"
-      mounted=("$target/$d" "${mounted[@]}")
-      mount --make-rslave "$target/$d"
+    mountIn() { # TYPE OPTIONS PATH
+      mkdir -p "$target/$3"
+      mount -t "$1" -o "$2" "$1" "$target/$3" || die "cannot mount $1 on $target/$3"
+      mounted=("$target/$3" "${mounted[@]}")
+    }
+    mountIn proc nosuid,nodev,noexec proc
+    mountIn sysfs ro,nosuid,nodev,noexec sys
+    mountIn tmpfs nosuid,mode=755 dev
+    local node
+    for node in null:1:3 zero:1:5 full:1:7 random:1:8 urandom:1:9 tty:5:0; do
+      IFS=: read -r name major minor <<<"$node"
+      mknod -m 666 "$target/dev/$name" c "$major" "$minor"
     done
+    ln -s /proc/self/fd "$target/dev/fd"
+    ln -s /proc/self/fd/0 "$target/dev/stdin"
+    ln -s /proc/self/fd/1 "$target/dev/stdout"
+    ln -s /proc/self/fd/2 "$target/dev/stderr"
+    ln -s pts/ptmx "$target/dev/ptmx"
+    mkdir -p "$target/dev/pts" "$target/dev/shm"
+    mount -t devpts -o newinstance,ptmxmode=0666,mode=620,gid=5 devpts "$target/dev/pts" \
+      || die "cannot mount devpts in $target"
+    mount -t tmpfs -o nosuid,nodev,mode=1777 tmpfs "$target/dev/shm" || die "cannot mount /dev/shm in $target"
     cp -L /etc/resolv.conf "$target/etc/resolv.conf" 2>/dev/null || true
     chroot "$target" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
       PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \

@@ -79,10 +79,10 @@ remove_root() {
   local target="$1" m
   [ -e "$target" ] || return 0
   target="$(realpath "$target")"
-  for m in $(awk -v t="$target" 'index($5, t "/") == 1 { print $5 }' /proc/self/mountinfo | sort -r); do
+  for m in $(awk -v t="$target" '$5 == t || index($5, t "/") == 1 { print $5 }' /proc/self/mountinfo | sort -r); do
     as_root umount -R "$m" 2>/dev/null || as_root umount -R -l "$m" || true
   done
-  ! awk -v t="$target" 'index($5, t "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo \
+  ! awk -v t="$target" '$5 == t || index($5, t "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo \
     || die "$target still has file systems mounted inside: not removing it"
   as_root rm -rf --one-file-system "$target" || die "cannot remove $target"
 }
@@ -128,6 +128,12 @@ run_in_root() {
       mount -t "$1" -o "$2" "$1" "$target/$3" || die "cannot mount $1 on $target/$3"
       mounted=("$target/$3" "${mounted[@]}")
     }
+    # The root on itself first: its / is then a mount point, as on a machine, so that a test
+    # can make its own mount namespace private (the full-disk tests); and nothing mounted below
+    # propagates to the machine.
+    mount --bind "$target" "$target" || die "cannot bind $target on itself"
+    mounted=("$target")
+    mount --make-private "$target"
     mountIn proc nosuid,nodev,noexec proc
     mountIn sysfs ro,nosuid,nodev,noexec sys
     mountIn tmpfs nosuid,mode=755 dev

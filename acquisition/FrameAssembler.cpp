@@ -6,12 +6,12 @@ void FrameAssembler::Reception(QByteArrayView chunk, Sink& sink)
 {
     bool appended = false;
     while (!chunk.isEmpty()) {
-        if (rxState == Waiting) {
+        if (rxState_ == RxState::Waiting) {
             const qsizetype start = chunk.indexOf(kStart);
             if (start < 0) break; // text outside a frame is noise
             chunk = chunk.sliced(start + 1);
-            rxBuffer.clear();
-            rxState = Receiving;
+            rxBuffer_.clear();
+            rxState_ = RxState::Receiving;
             appended = false;
             sink.rxStart();
             continue;
@@ -20,46 +20,46 @@ void FrameAssembler::Reception(QByteArrayView chunk, Sink& sink)
         qsizetype stop = 0;
         while (stop < chunk.size() && chunk[stop] != kStart && chunk[stop] != kEnd)
             ++stop;
-        if (rxBuffer.size() + stop > kMaxFrame) {
+        if (rxBuffer_.size() + stop > kMaxFrame) {
             // Endless text after a start: give the frame up as a timeout would and wait
             // for the next start, discarding what came in.
-            rxBuffer.clear();
-            rxState = Waiting;
+            rxBuffer_.clear();
+            rxState_ = RxState::Waiting;
             appended = false;
             chunk = chunk.sliced(stop);
             sink.rxOverflow();
             continue;
         }
         if (stop == chunk.size()) {
-            rxBuffer.append(chunk);
+            rxBuffer_.append(chunk);
             appended = true;
             break;
         }
         if (chunk[stop] == kStart) {
             // A new frame begins before this one ended: the board restarted, drop the partial.
-            rxBuffer.clear();
+            rxBuffer_.clear();
             appended = false;
             chunk = chunk.sliced(stop + 1);
             sink.rxStart();
             continue;
         }
-        rxBuffer.append(chunk.first(stop + 1));
+        rxBuffer_.append(chunk.first(stop + 1));
         chunk = chunk.sliced(stop + 1);
         appended = false;
-        sink.bufferShown(rxBuffer);
+        sink.bufferShown(rxBuffer_);
         sink.rxStop();
-        rxState = Complete;
+        rxState_ = RxState::Complete;
         // The frame ends with one character of its own before the end code; neither is text.
-        rxBuffer.chop(2);
-        sink.frame(rxBuffer);
-        rxState = Waiting;
+        rxBuffer_.chop(2);
+        sink.frame(rxBuffer_);
+        rxState_ = RxState::Waiting; // the decoder has returned
     }
-    if (appended && rxState == Receiving) sink.bufferShown(rxBuffer);
+    if (appended && rxState_ == RxState::Receiving) sink.bufferShown(rxBuffer_);
 }
 
 void FrameAssembler::timeout()
 {
-    rxState = Waiting;
+    rxState_ = RxState::Waiting;
 }
 
 } // namespace acquisition

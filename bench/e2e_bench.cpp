@@ -329,8 +329,8 @@ public:
         const qint64 now = monotonicNs();
         const quint64 decoded = w_.framesDecoded - seen_;
         seen_ = w_.framesDecoded;
-        const bool receiving = w_.rx.rxState == acquisition::Receiving;
-        const qint64 number = frameNumber(w_.rx.rxBuffer);
+        const bool receiving = w_.rx.rxState() == acquisition::RxState::Receiving;
+        const qint64 number = frameNumber(w_.rx.rxBuffer());
         if (pending_ && decoded == 0 && receiving && number >= 0) {
             record(number - 1, pendingAt_);
             pending_ = false;

@@ -14,6 +14,7 @@ namespace fuzzing {
 
 namespace {
 using acquisition::FrameAssembler;
+using acquisition::RxState;
 
 // Characters `position` .. `position + length - 1` (1-based) of a frame, shorter past its end.
 QByteArrayView at(QByteArrayView frame, int position, int length)
@@ -100,10 +101,10 @@ bool triggerCaptionValid(const QString& caption)
 
 void checkWindow(const ui::FormPrinc& w)
 {
-    if (w.rx.rxState != acquisition::Waiting && w.rx.rxState != acquisition::Receiving)
-        fail("reception state between calls", QString::number(w.rx.rxState));
-    if (w.rx.rxBuffer.size() > FrameAssembler::kMaxFrame)
-        fail("frame buffer over its cap", QString::number(w.rx.rxBuffer.size()));
+    if (w.rx.rxState() == RxState::Complete)
+        fail("reception state between calls", QStringLiteral("Complete"));
+    if (w.rx.rxBuffer().size() > FrameAssembler::kMaxFrame)
+        fail("frame buffer over its cap", QString::number(w.rx.rxBuffer().size()));
     if (w.trame().size() > FrameAssembler::kMaxFrame + 1)
         fail("diagnostic label over the cap", QString::number(w.trame().size()));
 
@@ -136,11 +137,11 @@ void checkWindow(const ui::FormPrinc& w)
 void checkAgainst(const ui::FormPrinc& w, const WireModel& model, quint64 framesBefore, bool anyFrame,
                   bool justDecoded, bool thorough)
 {
-    if (w.rx.rxState != (model.receiving() ? acquisition::Receiving : acquisition::Waiting))
-        fail("reception state differs from the byte-wise reading", QString::number(w.rx.rxState));
-    if (model.receiving() && w.rx.rxBuffer != model.buffer())
+    if (w.rx.rxState() != (model.receiving() ? RxState::Receiving : RxState::Waiting))
+        fail("reception state differs from the byte-wise reading", QString::number(int(w.rx.rxState())));
+    if (model.receiving() && w.rx.rxBuffer() != model.buffer())
         fail("partial frame differs from the byte-wise reading",
-             QStringLiteral("%1 bytes, expected %2").arg(w.rx.rxBuffer.size()).arg(model.buffer().size()));
+             QStringLiteral("%1 bytes, expected %2").arg(w.rx.rxBuffer().size()).arg(model.buffer().size()));
     // The label is refreshed (showTrame) before these checks only.
     if ((thorough || justDecoded) && w.trame() != model.shown())
         fail("diagnostic label differs from the frame received",

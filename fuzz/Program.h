@@ -17,7 +17,7 @@ namespace fuzzing {
 
 // One byte, taken modulo 16.
 enum StepKind : std::uint8_t {
-    Timeout = 0, // the 150 ms receive tick
+    Timeout = 0, // a tick of the receive timeout (Timer1)
     Mode = 1,    // XY when `flag`, time domain otherwise
     RunStop = 2, // toggles chkRunStop
     Mouse = 3,   // one event: `event` 0 down, 1 move, 2 up at points[0]

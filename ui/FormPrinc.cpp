@@ -162,7 +162,7 @@ void FormPrinc::frame(const QByteArray& text)
 
 void FormPrinc::Timer1_Timer()
 {
-    if (rx.rxState == acquisition::Receiving) {
+    if (rx.rxState() == acquisition::RxState::Receiving) {
         // An end that reached the port before the deadline, while the program was busy, is not
         // late: take in what waits there first. If the frame ended, or a new one began with
         // its own full period, this tick is not its timeout.
@@ -201,7 +201,6 @@ void FormPrinc::Receive_scope(const QByteArray& frame)
     setParamCaption(lblTrig, QString::fromLatin1(d.trigText) + QString::number(d.trigLevel));
     setStatus(QStringLiteral("Rx OK"));
     if (chkRunStop->isChecked()) DrawGraph();
-    rx.rxState = acquisition::Waiting;
 }
 
 // ---- Drawing -----------------------------------------------------------------------
@@ -368,7 +367,7 @@ void FormPrinc::portReopened()
     // Bytes lost while the port was closed: what comes now cannot continue a frame cut by
     // the close, and glued to it would decode as one frame made of two. The frame still
     // ends in the timeout, which goes on running.
-    if (rx.rxState == acquisition::Receiving) rx.timeout();
+    if (rx.rxState() == acquisition::RxState::Receiving) rx.timeout();
 }
 
 // ---- Port management ---------------------------------------------------------------

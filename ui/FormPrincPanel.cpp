@@ -337,7 +337,7 @@ void FormPrinc::buildPanel()
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(150);
+    Timer1->setInterval(acquisition::FrameAssembler::kTimeout);
 }
 
 void FormPrinc::buildMenus()

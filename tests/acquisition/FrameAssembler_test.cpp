@@ -7,12 +7,15 @@
 #include <vector>
 
 using acquisition::FrameAssembler;
+using acquisition::RxState;
 
 namespace {
 
-// Records what the window would show, in order.
+// Records what the window would show, in order; a frame as "frame:" and its text.
 struct Recorder final : FrameAssembler::Sink
 {
+    explicit Recorder(const FrameAssembler& rx) : rx(rx) {}
+    const FrameAssembler& rx;
     std::vector<std::string> events;
     std::vector<QByteArray> frames;
     QByteArray shown;
@@ -22,19 +25,37 @@ struct Recorder final : FrameAssembler::Sink
     void bufferShown(const QByteArray& b) override { shown = b; }
     void frame(const QByteArray& text) override
     {
-        events.push_back("frame");
+        EXPECT_EQ(rx.rxState(), RxState::Complete) << "while the decoder runs";
+        events.push_back("frame:" + text.toStdString());
         frames.push_back(text);
     }
 };
 
+// One step of a case: a chunk received `times` over, or a tick of the timeout.
+struct Step
+{
+    QByteArray chunk;
+    int times = 1;
+    bool tick = false;
+};
+const Step kTick{{}, 0, true};
+
 std::vector<QByteArray> feedAll(const QByteArray& stream, const std::vector<qsizetype>& cuts)
 {
     FrameAssembler rx;
-    Recorder sink;
+    Recorder sink(rx);
     qsizetype from = 0;
     for (qsizetype cut : cuts) {
         rx.Reception(QByteArrayView(stream).sliced(from, cut - from), sink);
-        EXPECT_TRUE(rx.rxState == acquisition::Waiting || rx.rxState == acquisition::Receiving);
+        // Between chunks the state is what the bytes so far say: inside a frame after a start
+        // that no end has closed yet, with the text since that start.
+        const QByteArrayView sofar = QByteArrayView(stream).first(cut);
+        const qsizetype start = sofar.lastIndexOf(FrameAssembler::kStart);
+        const bool inside = start >= 0 && start > sofar.lastIndexOf(FrameAssembler::kEnd);
+        EXPECT_EQ(rx.rxState(), inside ? RxState::Receiving : RxState::Waiting) << "at " << cut;
+        if (inside) {
+            EXPECT_EQ(rx.rxBuffer(), sofar.sliced(start + 1).toByteArray()) << "at " << cut;
+        }
         from = cut;
     }
     rx.Reception(QByteArrayView(stream).sliced(from), sink);
@@ -43,127 +64,104 @@ std::vector<QByteArray> feedAll(const QByteArray& stream, const std::vector<qsiz
 
 } // namespace
 
-TEST(FrameAssembler, StartInFirstChunkKeepsTheTextAfterIt)
+TEST(FrameAssembler, ChunksGiveTheseEventsAndFrames)
 {
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("abc\x04xyz", sink);
-    EXPECT_EQ(rx.rxState, acquisition::Receiving);
-    EXPECT_EQ(rx.rxBuffer, "xyz");
-    EXPECT_EQ(sink.events, std::vector<std::string>{"start"});
-}
-
-TEST(FrameAssembler, TwoStartsKeepOnlyTheTextAfterTheSecond)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("\x04one\x04two", sink);
-    EXPECT_EQ(rx.rxBuffer, "two");
-    EXPECT_EQ(sink.events, (std::vector<std::string>{"start", "start"}));
-}
-
-TEST(FrameAssembler, WholeFrameInOneChunkIsDecoded)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("\x04hello;\x1b", sink);
-    ASSERT_EQ(sink.frames.size(), 1u);
-    EXPECT_EQ(sink.frames[0], "hello"); // less the terminator and the end code
-    EXPECT_EQ(sink.events, (std::vector<std::string>{"start", "stop", "frame"}));
-    EXPECT_EQ(rx.rxState, acquisition::Waiting);
-}
-
-TEST(FrameAssembler, EndAloneInItsChunkCompletesTheFrame)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("\x04"
-                 "abcd",
-                 sink);
-    rx.Reception("\x1b", sink);
-    ASSERT_EQ(sink.frames.size(), 1u);
-    EXPECT_EQ(sink.frames[0], "abc");
-    EXPECT_EQ(sink.shown, "abcd\x1b");
-}
-
-TEST(FrameAssembler, StartRightAfterAnEndInTheSameChunkOpensTheNextFrame)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("\x04"
-                 "first;\x1b"
-                 "junk\x04sec",
-                 sink);
-    rx.Reception("ond;\x1b", sink);
-    EXPECT_EQ(sink.frames, (std::vector<QByteArray>{"first", "second"}));
-}
-
-TEST(FrameAssembler, StartInsideAFrameAbandonsThePartialOne)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("\x04"
-                 "cut short by a re",
-                 sink);
-    rx.Reception("set\x04whole;\x1b", sink);
-    EXPECT_EQ(sink.frames, std::vector<QByteArray>{"whole"});
-}
-
-TEST(FrameAssembler, EndWhileWaitingIsIgnored)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("noise\x1bnoise", sink);
-    EXPECT_TRUE(sink.events.empty());
-    EXPECT_EQ(rx.rxState, acquisition::Waiting);
-}
-
-TEST(FrameAssembler, StartFollowedAtOnceByEndIsAnEmptyFrame)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("\x04\x1b", sink);
-    EXPECT_EQ(sink.frames, std::vector<QByteArray>{QByteArray()});
-}
-
-TEST(FrameAssembler, TimeoutDropsTheFrameAndWaitsForTheNextStart)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("\x04partial", sink);
-    rx.timeout();
-    EXPECT_EQ(rx.rxState, acquisition::Waiting);
-    rx.Reception("more text;\x1b", sink); // no start since the timeout
-    EXPECT_TRUE(sink.frames.empty());
-    rx.Reception("\x04next;\x1b", sink);
-    EXPECT_EQ(sink.frames, std::vector<QByteArray>{"next"});
-}
-
-TEST(FrameAssembler, EndlessTextIsAbandonedAtTheCap)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception("\x04", sink);
-    const QByteArray block(4096, 'x');
-    for (int i = 0; i < 64; ++i)
-        rx.Reception(block, sink); // 256 KiB without an end
-    EXPECT_LE(rx.rxBuffer.size(), FrameAssembler::kMaxFrame);
-    EXPECT_LE(sink.shown.size(), FrameAssembler::kMaxFrame + 1);
-    EXPECT_EQ(std::count(sink.events.begin(), sink.events.end(), "overflow"), 1);
-    EXPECT_EQ(rx.rxState, acquisition::Waiting);
-    rx.Reception("\x04ok;\x1b", sink);
-    EXPECT_EQ(sink.frames, std::vector<QByteArray>{"ok"});
-}
-
-TEST(FrameAssembler, OneHugeChunkWithItsEndIsStillCapped)
-{
-    FrameAssembler rx;
-    Recorder sink;
-    rx.Reception(QByteArray(1, '\x04') + QByteArray(1 << 20, 'y') + ";\x1b" +
-                     "\x04"
-                     "after;\x1b",
-                 sink);
-    EXPECT_EQ(sink.frames, std::vector<QByteArray>{"after"});
+    const QByteArray huge = QByteArray(1, FrameAssembler::kStart) + QByteArray(1 << 20, 'y') + ";\x1b";
+    const struct
+    {
+        const char* why;
+        std::vector<Step> steps;
+        std::vector<std::string> events;
+        RxState state;
+        QByteArray buffer; // after a frame, the text the decoder got
+        QByteArray shown;
+    } cases[] = {
+        {"text before a start is noise, the text after it is kept",
+         {{"abc\x04xyz"}},
+         {"start"},
+         RxState::Receiving,
+         "xyz",
+         "xyz"},
+        {"a second start keeps only the text after it",
+         {{"\x04one\x04two"}},
+         {"start", "start"},
+         RxState::Receiving,
+         "two",
+         "two"},
+        {"a whole frame in one chunk, less its last character and the end code",
+         {{"\x04hello;\x1b"}},
+         {"start", "stop", "frame:hello"},
+         RxState::Waiting,
+         "hello",
+         "hello;\x1b"},
+        {"an end alone in its chunk completes the frame",
+         {{"\x04"
+           "abcd"},
+          {"\x1b"}},
+         {"start", "stop", "frame:abc"},
+         RxState::Waiting,
+         "abc",
+         "abcd\x1b"},
+        {"a start after an end in the same chunk opens the next frame",
+         {{"\x04"
+           "first;\x1bjunk\x04sec"},
+          {"ond;\x1b"}},
+         {"start", "stop", "frame:first", "start", "stop", "frame:second"},
+         RxState::Waiting,
+         "second",
+         "second;\x1b"},
+        {"a start inside a frame (a board reset) abandons the partial one",
+         {{"\x04"
+           "cut short by a re"},
+          {"set\x04whole;\x1b"}},
+         {"start", "start", "stop", "frame:whole"},
+         RxState::Waiting,
+         "whole",
+         "whole;\x1b"},
+        {"an end while waiting is noise", {{"noise\x1bnoise"}}, {}, RxState::Waiting, "", ""},
+        {"a start followed at once by its end is an empty frame",
+         {{"\x04\x1b"}},
+         {"start", "stop", "frame:"},
+         RxState::Waiting,
+         "",
+         "\x1b"},
+        {"after a timeout, text is ignored until the next start",
+         {{"\x04partial"}, kTick, {"more text;\x1b"}, {"\x04next;\x1b"}},
+         {"start", "start", "stop", "frame:next"},
+         RxState::Waiting,
+         "next",
+         "next;\x1b"},
+        {"endless text is given up at the cap (256 KiB here), then a frame goes through",
+         {{"\x04"}, {QByteArray(4096, 'x'), 64}, {"\x04ok;\x1b"}},
+         {"start", "overflow", "start", "stop", "frame:ok"},
+         RxState::Waiting,
+         "ok",
+         "ok;\x1b"},
+        {"one chunk holding a frame past the cap, with its end",
+         {{huge + "\x04"
+                  "after;\x1b"}},
+         {"start", "overflow", "start", "stop", "frame:after"},
+         RxState::Waiting,
+         "after",
+         "after;\x1b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        FrameAssembler rx;
+        Recorder sink(rx);
+        for (const Step& step : c.steps) {
+            if (step.tick) rx.timeout();
+            for (int i = 0; i < step.times; ++i) {
+                rx.Reception(step.chunk, sink);
+                ASSERT_LE(rx.rxBuffer().size(), FrameAssembler::kMaxFrame);
+                ASSERT_LE(sink.shown.size(), FrameAssembler::kMaxFrame + 1);
+            }
+        }
+        EXPECT_EQ(sink.events, c.events);
+        EXPECT_EQ(rx.rxState(), c.state);
+        EXPECT_EQ(rx.rxBuffer(), c.buffer);
+        EXPECT_EQ(sink.shown, c.shown);
+    }
 }
 
 // Whatever the chunking, the same stream gives the same frames.

@@ -25,6 +25,12 @@ constexpr bool kMemoryIsMeaningful = true;
 // counts rather than being killed.
 constexpr int kRunLimitMs = 240000;
 
+// The longest the window may go without serving its event loop. Far above what a chunk costs
+// (at most a few frames, each decoded and drawn in well under a millisecond, tens under a
+// sanitizer) and above what a loaded machine takes from a process now and then, yet a window
+// this deaf is one a user sees frozen: this guards against a stall, it does not time the program.
+constexpr qint64 kFrozenMs = 1000;
+
 int frameCount()
 {
     const int n = qEnvironmentVariableIntValue("VANTOR_STRESS_FRAMES");
@@ -71,6 +77,7 @@ TEST(Stress, EveryIntactFrameIsDecodedAndMemoryStaysFlat)
     // leaves the program behind.
     const qint64 intact = board.stat(QStringLiteral("intact"));
     waitFor([&] { return qint64(w.framesDecoded) >= intact; }, 10000);
+    longestGapMs = std::max(longestGapMs, sinceTick.elapsed()); // a tick that never came
     const double rssEnd = residentMiB();
     std::printf("stress: %d frames sent, %lld intact, %llu decoded; RSS %.1f -> %.1f MiB; %d ticks, longest "
                 "gap %lld ms\n",
@@ -82,7 +89,7 @@ TEST(Stress, EveryIntactFrameIsDecodedAndMemoryStaysFlat)
     if (kMemoryIsMeaningful) {
         EXPECT_LT(rssEnd - rssAfterWarmUp, 5.0) << "memory grows with the number of frames";
     }
-    EXPECT_GT(ticks, 10);
+    EXPECT_LT(longestGapMs, kFrozenMs) << "the window stopped answering";
 }
 
 TEST(Stress, EndlessFrameWithoutEndIsCappedAndAbandoned)
@@ -97,13 +104,13 @@ TEST(Stress, EndlessFrameWithoutEndIsCappedAndAbandoned)
     qsizetype longest = 0;
     waitFor(
         [&] {
-            longest = std::max(longest, w.rx.rxBuffer.size());
+            longest = std::max(longest, w.rx.rxBuffer().size());
             return !board.running();
         },
         kRunLimitMs);
     QCoreApplication::processEvents();
     EXPECT_LE(longest, acquisition::FrameAssembler::kMaxFrame);
-    EXPECT_EQ(w.rx.rxState, acquisition::Waiting);
+    EXPECT_EQ(w.rx.rxState(), acquisition::RxState::Waiting);
     EXPECT_EQ(w.framesDecoded, 0u);
     if (kMemoryIsMeaningful) {
         EXPECT_LT(residentMiB() - before, 8.0) << "8 MB of text must not stay in memory";

@@ -6,12 +6,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,9 +21,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using acquisition::RxState;
 using namespace testing_support;
 
 namespace {
+constexpr auto kTimeout = acquisition::FrameAssembler::kTimeout;
+
 class Panel : public WindowTest
 {
 protected:
@@ -156,7 +159,7 @@ TEST_F(Panel, FrameSetsTheIndicators)
     EXPECT_EQ(w->Led1->FillColor(), 255) << "CHB dc: red";
     EXPECT_TRUE(w->CH(1)->isChecked());
     EXPECT_TRUE(w->CH(2)->isChecked());
-    EXPECT_EQ(w->rx.rxState, acquisition::Waiting);
+    EXPECT_EQ(w->rx.rxState(), RxState::Waiting);
     EXPECT_FALSE(w->Timer1->isActive());
 }
 
@@ -235,36 +238,56 @@ TEST_F(Panel, StoppedDisplayUpdatesEverythingButThePicture)
 
 TEST_F(Panel, StatusTextsAndTheTimeout)
 {
+    QSignalSpy ticks(w->Timer1, &QTimer::timeout); // after the window's own handler
     w->Reception("\x04partial");
     EXPECT_EQ(status(), QStringLiteral("Rx Start"));
     EXPECT_TRUE(w->Timer1->isActive());
-    EXPECT_EQ(w->Timer1->interval(), 150);
-    w->Timer1_Timer(); // the tick, without waiting for it
+    EXPECT_EQ(w->Timer1->intervalAsDuration(), kTimeout);
+    ASSERT_TRUE(ticks.wait());
     EXPECT_EQ(status(), QStringLiteral("Rx TimeOut"));
-    EXPECT_EQ(w->rx.rxState, acquisition::Waiting);
-    EXPECT_TRUE(w->Timer1->isActive()) << "it goes on firing until the next end";
+    EXPECT_EQ(w->rx.rxState(), RxState::Waiting);
     w->Reception(";\x1b"); // no start since the timeout: ignored
     EXPECT_EQ(status(), QStringLiteral("Rx TimeOut"));
-    // A new frame gets the full period. Once the running period is short, the time left after
-    // a start plus the time since just before it is a whole period whatever the machine's
-    // delays (a coarse timer may round it down by 5 %), and stays short without a restart.
-    ASSERT_TRUE(waitFor([&] { return w->Timer1->remainingTime() < 100; }, 1000));
-    QElapsedTimer sinceStart;
-    sinceStart.start();
+    ASSERT_TRUE(ticks.wait()) << "it goes on firing until the next end";
+
+    // A new frame gets the full period: a start half way through the running one restarts
+    // it, so its tick comes after a mark set three quarters of a period after the start.
+    // Expired timers fire in the order of their deadlines, however late the loop is.
+    std::vector<QString> order;
+    QObject::connect(w->Timer1, &QTimer::timeout, w.get(), [&] {
+        if (!order.empty()) order.push_back(QStringLiteral("tick"));
+    });
+    QTimer::singleShot(kTimeout / 2, Qt::PreciseTimer, w.get(), [&] {
+        w->Reception("\x04"
+                     "abc");
+        order.push_back(status());
+        QTimer::singleShot(kTimeout * 3 / 4, Qt::PreciseTimer, w.get(),
+                           [&] { order.push_back(QStringLiteral("mark")); });
+    });
+    ASSERT_TRUE(waitFor([&] { return order.size() >= 3; }));
+    EXPECT_EQ(order, (std::vector<QString>{QStringLiteral("Rx Start"), QStringLiteral("mark"),
+                                           QStringLiteral("tick")}));
     w->Reception("\x04"
-                 "abc");
-    const qint64 left = w->Timer1->remainingTime();
-    EXPECT_EQ(status(), QStringLiteral("Rx Start"));
-    EXPECT_GE(left + sinceStart.elapsed(), w->Timer1->interval() * 9 / 10) << left;
-    w->Reception("d;\x1b");
+                 "abcd;\x1b");
     EXPECT_EQ(status(), QStringLiteral("Rx OK"));
     EXPECT_FALSE(w->Timer1->isActive());
 }
 
+// Through the port: a frame cut short ends at the tick, and what follows is noise up to the
+// next start.
 TEST_F(Panel, RealTimeoutFires)
 {
-    w->Reception("\x04no end");
-    EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral("Rx TimeOut"); }, 2000));
+    QSignalSpy ticks(w->Timer1, &QTimer::timeout);
+    com1.write("\x04no end");
+    ASSERT_TRUE(ticks.wait());
+    EXPECT_EQ(status(), QStringLiteral("Rx TimeOut"));
+    EXPECT_EQ(w->rx.rxState(), RxState::Waiting);
+    FrameFields f;
+    f.gain1 = "  1V ";
+    com1.write("late;\x1b" + onWire(frameText(f)));
+    ASSERT_TRUE(waitFor([&] { return status() == QStringLiteral("Rx OK"); }));
+    EXPECT_EQ(w->framesDecoded, 1u) << "the late end completed nothing";
+    EXPECT_EQ(w->gainCH1->text(), QStringLiteral("  1V /div"));
 }
 
 // The program is busy past the deadline while the rest of the frame already waits at the port.
@@ -284,25 +307,25 @@ TEST_F(Panel, TheTimeoutTickTakesInWhatWaitsAtThePortFirst)
         const char* why;
         QByteArray waiting;
         const char* status;
-        std::uint8_t state;
+        RxState state;
     };
     const Case cases[] = {
-        {"the frame's end: it is decoded, not timed out", wire.mid(100), "Rx OK", acquisition::Waiting},
+        {"the frame's end: it is decoded, not timed out", wire.mid(100), "Rx OK", RxState::Waiting},
         {"its end and the next start: the new frame goes on",
          wire.mid(100) + "\x04"
                          "ab",
-         "Rx Start", acquisition::Receiving},
+         "Rx Start", RxState::Receiving},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         w->Reception(wire.first(100));
-        ASSERT_EQ(w->rx.rxState, acquisition::Receiving);
+        ASSERT_EQ(w->rx.rxState(), RxState::Receiving);
         com1.write(c.waiting);
         pollfd p{look, POLLIN, 0};
         ASSERT_EQ(::poll(&p, 1, 5000), 1);
         w->Timer1_Timer();
         EXPECT_EQ(status(), QString::fromLatin1(c.status));
-        EXPECT_EQ(w->rx.rxState, c.state);
+        EXPECT_EQ(w->rx.rxState(), c.state);
     }
 }
 

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -253,20 +254,18 @@ TEST_F(Panel, StatusTextsAndTheTimeout)
     // A new frame gets the full period: a start half way through the running one restarts
     // it, so its tick comes after a mark set three quarters of a period after the start.
     // Expired timers fire in the order of their deadlines, however late the loop is.
-    std::vector<QString> order;
+    std::vector<std::string> order;
     QObject::connect(w->Timer1, &QTimer::timeout, w.get(), [&] {
-        if (!order.empty()) order.push_back(QStringLiteral("tick"));
+        if (!order.empty()) order.push_back("tick");
     });
     QTimer::singleShot(kTimeout / 2, Qt::PreciseTimer, w.get(), [&] {
         w->Reception("\x04"
                      "abc");
-        order.push_back(status());
-        QTimer::singleShot(kTimeout * 3 / 4, Qt::PreciseTimer, w.get(),
-                           [&] { order.push_back(QStringLiteral("mark")); });
+        order.push_back(status().toStdString());
+        QTimer::singleShot(kTimeout * 3 / 4, Qt::PreciseTimer, w.get(), [&] { order.push_back("mark"); });
     });
     ASSERT_TRUE(waitFor([&] { return order.size() >= 3; }));
-    EXPECT_EQ(order, (std::vector<QString>{QStringLiteral("Rx Start"), QStringLiteral("mark"),
-                                           QStringLiteral("tick")}));
+    EXPECT_EQ(order, (std::vector<std::string>{"Rx Start", "mark", "tick"}));
     w->Reception("\x04"
                  "abcd;\x1b");
     EXPECT_EQ(status(), QStringLiteral("Rx OK"));

@@ -57,10 +57,10 @@ TEST_F(Comport, ListsTheOtherDevicesEachTimeItOpens)
     EXPECT_TRUE(items[4]->isSeparator());
 
     EXPECT_EQ(open(), QStringList{QStringLiteral("Aucun autre port série détecté [off]")});
-    devices = {{"ttyUSB0", "FT232R USB UART", "/dev/ttyUSB0"},
-               {"ttyACM0", "", "/dev/ttyACM0"},
-               {"pts-com1", "already COM1", com1.path()},
-               {"R&D", "", "/dev/ttyRD"}};
+    devices = {{"ttyUSB0", "FT232R USB UART", "/dev/ttyUSB0", {}, {}},
+               {"ttyACM0", "", "/dev/ttyACM0", {}, {}},
+               {"pts-com1", "already COM1", com1.path(), {}, {}},
+               {"R&D", "", "/dev/ttyRD", {}, {}}};
     EXPECT_EQ(open(), (QStringList{QStringLiteral("ttyUSB0 \u2014 FT232R USB UART"),
                                    QStringLiteral("ttyACM0"), QStringLiteral("R&&D")}));
     devices.removeFirst();
@@ -70,7 +70,7 @@ TEST_F(Comport, ListsTheOtherDevicesEachTimeItOpens)
 
 TEST_F(Comport, AChosenDeviceIsOpenedTickedAndUsed)
 {
-    devices = {{"ttyVIRT0", "Carte simulée", adapter.path()}};
+    devices = {{"ttyVIRT0", "Carte simulée", adapter.path(), {}, {}}};
     open();
     item(QStringLiteral("ttyVIRT0"))->trigger();
     EXPECT_EQ(comport(), QStringLiteral("ttyVIRT0"));
@@ -100,7 +100,7 @@ TEST_F(Comport, AChosenDeviceIsOpenedTickedAndUsed)
 
 TEST_F(Comport, ADeviceThatCannotBeOpenedIsReportedLikeCOMn)
 {
-    devices = {{"ttyUSB7", "", "/nonexistent/ttyUSB7"}};
+    devices = {{"ttyUSB7", "", "/nonexistent/ttyUSB7", {}, {}}};
     open();
     item(QStringLiteral("ttyUSB7"))->trigger();
     EXPECT_EQ(comport(), QStringLiteral("ttyUSB7 erreur"));

@@ -73,9 +73,8 @@ bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate)
     if (candidate.location != wanted.location) return false;
     // Without a serial number two adapters of one make look alike: only the same path, and
     // then it must at least be of that make.
-    return !wanted.usb ||
-           (candidate.usb && candidate.usb->vendor == wanted.usb->vendor &&
-            candidate.usb->product == wanted.usb->product);
+    return !wanted.usb || (candidate.usb && candidate.usb->vendor == wanted.usb->vendor &&
+                           candidate.usb->product == wanted.usb->product);
 }
 
 std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<SerialDevice>& present)

@@ -39,7 +39,8 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent)
     connect(&writeLimit_, &QTimer::timeout, this, [this] {
         // What never went is not sent late, when the board no longer expects it.
         port_.clear(QSerialPort::Output);
-        writeFailedWith(QStringLiteral("le port %1 n'a rien envoyé en %2 ms").arg(caption()).arg(kWriteLimitMs));
+        writeFailedWith(
+            QStringLiteral("le port %1 n'a rien envoyé en %2 ms").arg(caption()).arg(kWriteLimitMs));
     });
 }
 

@@ -82,7 +82,7 @@ private:
     QSerialPort port_;
     QTimer watch_;
     QTimer writeLimit_;
-    qint64 pending_ = 0; // bytes queued and not yet written
+    qint64 pending_ = 0;  // bytes queued and not yet written
     SerialDevice device_; // when not a COMn
     int commPort_ = 1;
     int commEvent_ = 0;

@@ -56,7 +56,8 @@ void FormPrinc::connectHandlers()
     connect(MSComm1, &acquisition::SerialLink::OnComm, this, &FormPrinc::MSComm1_OnComm);
     connect(MSComm1, &acquisition::SerialLink::portLost, this, &FormPrinc::portLost);
     // Queued: the box must not run its own event loop inside the port's error report.
-    connect(MSComm1, &acquisition::SerialLink::writeFailed, this, &FormPrinc::keyFailed, Qt::QueuedConnection);
+    connect(MSComm1, &acquisition::SerialLink::writeFailed, this, &FormPrinc::keyFailed,
+            Qt::QueuedConnection);
     connect(portWait, &acquisition::PortWait::found, this, &FormPrinc::portFound);
     connect(Timer1, &QTimer::timeout, this, &FormPrinc::Timer1_Timer);
     connect(&trameRefresh_, &QTimer::timeout, this, &FormPrinc::AffTrame);
@@ -443,8 +444,9 @@ QString FormPrinc::startAdvice() const
 {
     const QList<acquisition::SerialDevice> devices = acquisition::otherDevices(serialDevices());
     if (devices.isEmpty())
-        return QStringLiteral("Aucun port série n'est branché : branchez le boîtier, puis choisissez son port "
-                              "dans le menu Comport.");
+        return QStringLiteral(
+            "Aucun port série n'est branché : branchez le boîtier, puis choisissez son port "
+            "dans le menu Comport.");
     QStringList captions;
     for (const acquisition::SerialDevice& d : devices)
         captions << acquisition::caption(d);

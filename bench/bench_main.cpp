@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
@@ -196,6 +197,8 @@ BENCHMARK(BM_DragPress);
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The windows here start as a fresh user's, never on the port the user chose.
+    QStandardPaths::setTestModeEnabled(true);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     ui::setUpApplication(app);

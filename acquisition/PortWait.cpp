@@ -16,6 +16,8 @@ void PortWait::start(const PortChoice& wanted)
 {
     wanted_ = wanted;
     retry_ = QDeadlineTimer();
+    folderChanged_ = QFileInfo(QFileInfo(wanted.device.location).absolutePath()).lastModified();
+    listUntil_.setRemainingTime(kSettleMs);
     timer_.start();
 }
 
@@ -32,10 +34,21 @@ void PortWait::retryLater()
 void PortWait::look()
 {
     if (!waiting() || !retry_.hasExpired()) return;
-    if (const std::optional<PortChoice> at = locate(wanted_)) emit found(*at);
+    const bool mayList = wanted_.device.usb && listingDue();
+    if (const std::optional<PortChoice> at = locate(wanted_, mayList)) emit found(*at);
 }
 
-std::optional<PortChoice> PortWait::locate(const PortChoice& wanted) const
+bool PortWait::listingDue()
+{
+    const QDateTime changed = QFileInfo(QFileInfo(wanted_.device.location).absolutePath()).lastModified();
+    if (changed != folderChanged_) {
+        folderChanged_ = changed;
+        listUntil_.setRemainingTime(kSettleMs);
+    }
+    return !listUntil_.hasExpired();
+}
+
+std::optional<PortChoice> PortWait::locate(const PortChoice& wanted, bool mayList) const
 {
     const SerialDevice& d = wanted.device;
     if (wanted.commPort > 0) {
@@ -54,6 +67,7 @@ std::optional<PortChoice> PortWait::locate(const PortChoice& wanted) const
         at.device.name = QFileInfo(at.device.location).fileName();
         return at;
     }
+    if (!mayList) return std::nullopt;
     const std::optional<SerialDevice> present = findDevice(d, lister());
     if (!present) return std::nullopt;
     PortChoice at = wanted;

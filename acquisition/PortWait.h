@@ -3,6 +3,7 @@
 #include "acquisition/PortMemory.h"
 #include "acquisition/SerialDevices.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
@@ -19,6 +20,10 @@ public:
     static constexpr int kLookMs = 250;
     // A device back but refusing to open (rights, busy) is tried again this often.
     static constexpr int kRetryMs = 1000;
+    // The system's list of ports costs milliseconds of CPU: while waiting for an adapter known
+    // by its USB identity it is asked only when the folder of its device changed (its node
+    // comes or goes there), and for this long after, while the system names it.
+    static constexpr int kSettleMs = 3000;
 
     explicit PortWait(QObject* parent = nullptr);
 
@@ -32,7 +37,8 @@ public:
     // Looks now; found() is emitted before it returns if the port is there.
     void look();
     // Where `wanted` is now, if it is there: COMn as it is, a device under its present name.
-    std::optional<PortChoice> locate(const PortChoice& wanted) const;
+    // Without `mayList` an adapter that only the system's list would find is not looked for.
+    std::optional<PortChoice> locate(const PortChoice& wanted, bool mayList = true) const;
 
     // The system's devices, asked only for an adapter known by its USB identity.
     DeviceLister lister = systemDevices;
@@ -41,9 +47,13 @@ signals:
     void found(const acquisition::PortChoice& at);
 
 private:
+    bool listingDue();
+
     QTimer timer_;
     PortChoice wanted_;
     QDeadlineTimer retry_;
+    QDateTime folderChanged_;
+    QDeadlineTimer listUntil_;
 };
 
 } // namespace acquisition

@@ -185,3 +185,23 @@ TEST_F(Comport, AKeyWhoseByteCannotGoOutIsReported)
     EXPECT_TRUE(dialogs.warnings.first().startsWith(QStringLiteral("La touche")));
     EXPECT_EQ(comport(), QStringLiteral("COM3 erreur"));
 }
+
+// Back, but held by another program: tried again quietly until it is free.
+TEST_F(Comport, ADeviceBackButBusyIsRetriedWithoutABox)
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("carte"));
+    acquisition::rememberPort({0, {"carte", {}, link, {}, {}}});
+    w.reset();
+    w = std::make_unique<ui::FormPrinc>(dialogs);
+    ASSERT_TRUE(QFile::link(adapter.path(), link));
+    auto holder = std::make_unique<QSerialPort>(link); // taken before the program looks again
+    ASSERT_TRUE(holder->open(QIODevice::ReadWrite));
+    ASSERT_TRUE(waitFor([&] { return w->MSComm1->refusedAsBusy(); }, 3000)) << "it was tried";
+    EXPECT_EQ(comport(), QStringLiteral("carte erreur"));
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+    holder.reset();
+    ASSERT_TRUE(waitFor([&] { return w->MSComm1->PortOpen(); }, 3000));
+    EXPECT_EQ(comport(), QStringLiteral("carte"));
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+}

@@ -17,6 +17,8 @@ class PortWait : public QObject
 {
     Q_OBJECT
 public:
+    explicit PortWait(QObject* parent = nullptr);
+
     static constexpr int kLookMs = 250;
     // A device back but refusing to open (rights, busy) is tried again this often.
     static constexpr int kRetryMs = 1000;
@@ -24,8 +26,6 @@ public:
     // by its USB identity it is asked only when the folder of its device changed (its node
     // comes or goes there), and for this long after, while the system names it.
     static constexpr int kSettleMs = 3000;
-
-    explicit PortWait(QObject* parent = nullptr);
 
     void start(const PortChoice& wanted);
     void stop();

@@ -512,6 +512,7 @@ void FormPrinc::Quit_Click()
 void FormPrinc::closeEvent(QCloseEvent* event)
 {
     if (aboutWindow) aboutWindow->close();
+    portWait->stop();
     MSComm1->setPortOpen(false);
     event->accept();
 }

@@ -47,8 +47,19 @@ protected:
         return names;
     }
 
+    // The program started anew with "carte" remembered, at a path where nothing is yet.
+    QString startRememberingAbsentCarte()
+    {
+        const QString link = absent.filePath(QStringLiteral("carte"));
+        acquisition::rememberPort({0, {"carte", {}, link, {}, {}}});
+        w.reset();
+        w = std::make_unique<ui::FormPrinc>(dialogs);
+        return link;
+    }
+
     Pty adapter;
     QList<SerialDevice> devices;
+    QTemporaryDir absent;
 };
 } // namespace
 
@@ -138,11 +149,7 @@ TEST_F(Comport, TheNextStartOpensThePortChosenLast)
 // An adapter remembered but not plugged in at start: no box, and it is opened when it comes.
 TEST_F(Comport, ARememberedDeviceAbsentAtStartIsWaitedFor)
 {
-    QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("carte"));
-    acquisition::rememberPort({0, {"carte", {}, link, {}, {}}});
-    w.reset();
-    w = std::make_unique<ui::FormPrinc>(dialogs);
+    const QString link = startRememberingAbsentCarte();
     EXPECT_EQ(comport(), QStringLiteral("carte erreur"));
     EXPECT_TRUE(dialogs.warnings.isEmpty());
     EXPECT_FALSE(w->MSComm1->PortOpen());
@@ -189,11 +196,7 @@ TEST_F(Comport, AKeyWhoseByteCannotGoOutIsReported)
 // Back, but held by another program: tried again quietly until it is free.
 TEST_F(Comport, ADeviceBackButBusyIsRetriedWithoutABox)
 {
-    QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("carte"));
-    acquisition::rememberPort({0, {"carte", {}, link, {}, {}}});
-    w.reset();
-    w = std::make_unique<ui::FormPrinc>(dialogs);
+    const QString link = startRememberingAbsentCarte();
     ASSERT_TRUE(QFile::link(adapter.path(), link));
     auto holder = std::make_unique<QSerialPort>(link); // taken before the program looks again
     ASSERT_TRUE(holder->open(QIODevice::ReadWrite));

@@ -5,10 +5,7 @@
 #include "support/Wait.h"
 
 #include <QElapsedTimer>
-#include <QSerialPort>
-#include <QStringList>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -124,36 +121,6 @@ TEST_F(SerialLinkTest, ClosingAndReopeningReadsAgain)
 } // namespace
 
 namespace {
-TEST(SerialLinkRefused, ADeviceAnotherProgramHoldsIsBusyNotAMatterOfRights)
-{
-    Pty pty;
-    ASSERT_TRUE(pty.ok());
-    QSerialPort holder(pty.path());
-    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    Link l(pty);
-    EXPECT_FALSE(l.link.setPortOpen(true));
-    EXPECT_TRUE(l.link.refusedAsBusy());
-    EXPECT_FALSE(l.link.refusedForRights());
-}
-
-// A byte queued as the line goes down never reaches the board: it is reported once, with the
-// reason, besides the loss itself.
-TEST(SerialLinkWrite, AByteThatCannotGoOutIsReported)
-{
-    auto pty = std::make_unique<Pty>();
-    ASSERT_TRUE(pty->ok());
-    Link l(*pty);
-    ASSERT_TRUE(l.link.setPortOpen(true));
-    QStringList failures;
-    QObject::connect(&l.link, &SerialLink::writeFailed, [&](const QString& reason) { failures << reason; });
-    ASSERT_TRUE(l.link.Output("5"));
-    pty.reset();
-    ASSERT_TRUE(waitFor([&] { return !failures.isEmpty(); }, 3000));
-    EXPECT_EQ(l.lost, 1);
-    EXPECT_EQ(failures.size(), 1);
-    EXPECT_FALSE(failures.first().isEmpty());
-}
-
 TEST(SerialLinkMissing, AMissingDeviceFailsWithThePortsOwnMessage)
 {
     const QString missing = QStringLiteral("/nonexistent-dir/vantor-no-such-device");

@@ -47,19 +47,8 @@ protected:
         return names;
     }
 
-    // The program started anew with "carte" remembered, at a path where nothing is yet.
-    QString startRememberingAbsentCarte()
-    {
-        const QString link = absent.filePath(QStringLiteral("carte"));
-        acquisition::rememberPort({0, {"carte", {}, link, {}, {}}});
-        w.reset();
-        w = std::make_unique<ui::FormPrinc>(dialogs);
-        return link;
-    }
-
     Pty adapter;
     QList<SerialDevice> devices;
-    QTemporaryDir absent;
 };
 } // namespace
 
@@ -146,22 +135,6 @@ TEST_F(Comport, TheNextStartOpensThePortChosenLast)
     EXPECT_TRUE(dialogs.warnings.isEmpty());
 }
 
-// An adapter remembered but not plugged in at start: no box, and it is opened when it comes.
-TEST_F(Comport, ARememberedDeviceAbsentAtStartIsWaitedFor)
-{
-    const QString link = startRememberingAbsentCarte();
-    EXPECT_EQ(comport(), QStringLiteral("carte erreur"));
-    EXPECT_TRUE(dialogs.warnings.isEmpty());
-    EXPECT_FALSE(w->MSComm1->PortOpen());
-
-    ASSERT_TRUE(QFile::link(adapter.path(), link));
-    ASSERT_TRUE(waitFor([&] { return w->MSComm1->PortOpen(); }, 3000));
-    EXPECT_EQ(comport(), QStringLiteral("carte"));
-    adapter.write(onWire(frameText(FrameFields{})));
-    EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral("Rx OK"); }));
-    EXPECT_TRUE(dialogs.warnings.isEmpty());
-}
-
 // A fresh user whose PC has no COM1 is told where the board might be.
 TEST_F(Comport, AFreshStartWithoutComOneNamesTheSystemsPorts)
 {
@@ -193,10 +166,16 @@ TEST_F(Comport, AKeyWhoseByteCannotGoOutIsReported)
     EXPECT_EQ(comport(), QStringLiteral("COM3 erreur"));
 }
 
-// Back, but held by another program: tried again quietly until it is free.
+// Remembered, absent at start, then back but held by another program: no box at start nor at
+// each try, and opened once it is free.
 TEST_F(Comport, ADeviceBackButBusyIsRetriedWithoutABox)
 {
-    const QString link = startRememberingAbsentCarte();
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("carte"));
+    acquisition::rememberPort({0, {"carte", {}, link, {}, {}}});
+    w.reset();
+    w = std::make_unique<ui::FormPrinc>(dialogs);
+    EXPECT_EQ(comport(), QStringLiteral("carte erreur"));
     ASSERT_TRUE(QFile::link(adapter.path(), link));
     auto holder = std::make_unique<QSerialPort>(link); // taken before the program looks again
     ASSERT_TRUE(holder->open(QIODevice::ReadWrite));

@@ -17,7 +17,8 @@ void PortWait::start(const PortChoice& wanted)
     wanted_ = wanted;
     retry_ = QDeadlineTimer();
     folderChanged_ = QFileInfo(QFileInfo(wanted.device.location).absolutePath()).lastModified();
-    listUntil_.setRemainingTime(kSettleMs);
+    // The first look lists too, for a device already back before the wait began.
+    listUntil_.setRemainingTime(kLookMs + kLookMs / 2);
     timer_.start();
 }
 

@@ -82,9 +82,11 @@ TEST(PortLoss, UnpluggedMidFrameThenBack)
     ASSERT_TRUE(
         waitFor([&] { return w.panel(QStringLiteral("comport"))->text() == QStringLiteral("COM1"); }, 5000));
     const qint64 reopenedMs = sinceBack.elapsed();
+    EXPECT_TRUE(waitFor([&] { return w.framesDecoded > seen; }, 5000));
+    const qint64 decodedMs = sinceBack.elapsed();
     EXPECT_TRUE(waitFor([&] { return w.framesDecoded >= seen + 2; }, 5000)) << w.framesDecoded;
-    std::printf("port back: reopened %lld ms after the link reappeared\n",
-                static_cast<long long>(reopenedMs));
+    std::printf("port back: reopened %lld ms, first frame decoded %lld ms after the link reappeared\n",
+                static_cast<long long>(reopenedMs), static_cast<long long>(decodedMs));
     EXPECT_TRUE(w.MSComm1->PortOpen());
     EXPECT_GT(notified.count(), notifications);
     EXPECT_TRUE(dialogs.warnings.isEmpty());

@@ -2,7 +2,9 @@
 
 #include "acquisition/SerialLink.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSerialPortInfo>
 
 namespace acquisition {
@@ -14,13 +16,30 @@ QString identity(const QString& path)
     const QString canonical = QFileInfo(path).canonicalFilePath();
     return canonical.isEmpty() ? path : canonical;
 }
+
+// The system's stable links to its serial devices, by the device they point to.
+QHash<QString, QString> byIdLinks()
+{
+    QHash<QString, QString> links;
+    const QDir dir(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo& link : dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        links.insert(link.canonicalFilePath(), link.absoluteFilePath());
+    return links;
+}
 } // namespace
 
 QList<SerialDevice> systemDevices()
 {
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    const QHash<QString, QString> links = ports.isEmpty() ? QHash<QString, QString>() : byIdLinks();
     QList<SerialDevice> devices;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        devices.append({info.portName(), info.description(), info.systemLocation()});
+    for (const QSerialPortInfo& info : ports) {
+        SerialDevice d{info.portName(), info.description(), info.systemLocation(), {}, {}};
+        d.byId = links.value(identity(d.location));
+        if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+            d.usb = UsbIdentity{info.vendorIdentifier(), info.productIdentifier(), info.serialNumber()};
+        devices.append(d);
+    }
     return devices;
 }
 
@@ -35,12 +54,34 @@ QList<SerialDevice> otherDevices(const QList<SerialDevice>& devices)
     return others;
 }
 
+QString caption(const SerialDevice& device)
+{
+    QString text = device.name;
+    if (!device.description.isEmpty()) text += QStringLiteral(" \u2014 ") + device.description;
+    return text;
+}
+
 QString menuCaption(const SerialDevice& device)
 {
-    QString caption = device.name;
-    if (!device.description.isEmpty()) caption += QStringLiteral(" \u2014 ") + device.description;
-    // A '&' in a name is a character, not an access key.
-    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return caption(device).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate)
+{
+    if (!wanted.byId.isEmpty() && candidate.byId == wanted.byId) return true;
+    if (wanted.usb && !wanted.usb->serial.isEmpty()) return candidate.usb == wanted.usb;
+    if (candidate.location != wanted.location) return false;
+    // Without a serial number two adapters of one make look alike: only the same path, and
+    // then it must at least be of that make.
+    return !wanted.usb || (candidate.usb && candidate.usb->vendor == wanted.usb->vendor &&
+                           candidate.usb->product == wanted.usb->product);
+}
+
+std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<SerialDevice>& present)
+{
+    for (const SerialDevice& d : present)
+        if (sameDevice(wanted, d)) return d;
+    return std::nullopt;
 }
 
 } // namespace acquisition

@@ -2,16 +2,30 @@
 
 #include <QList>
 #include <QString>
+#include <QtGlobal>
 #include <functional>
+#include <optional>
 
 namespace acquisition {
 
-// A serial device as the system reports it: "ttyUSB0", "FT232R USB UART", "/dev/ttyUSB0".
+// What a USB adapter says of itself: the same adapter keeps it under any ttyUSBn.
+struct UsbIdentity
+{
+    quint16 vendor = 0;
+    quint16 product = 0;
+    QString serial; // empty when the adapter has none
+    bool operator==(const UsbIdentity&) const = default;
+};
+
+// A serial device as the system reports it: "ttyUSB0", "FT232R USB UART", "/dev/ttyUSB0",
+// with what tells it from another adapter when the system knows it.
 struct SerialDevice
 {
     QString name;
     QString description;
     QString location;
+    QString byId; // its /dev/serial/by-id/… link, where the system makes one
+    std::optional<UsbIdentity> usb;
 };
 
 // Where the list comes from: the system's (systemDevices), or one a test gives.
@@ -22,7 +36,15 @@ QList<SerialDevice> systemDevices();
 // them (a VANTOR_COMn naming /dev/ttyUSB0, or a link to it), in the order given.
 QList<SerialDevice> otherDevices(const QList<SerialDevice>& devices);
 
-// Its menu caption: the name and the description, or the name alone.
+// How the user sees it: the name and the description, or the name alone.
+QString caption(const SerialDevice& device);
+// Its menu caption: the same, where a '&' is not an access key.
 QString menuCaption(const SerialDevice& device);
+
+// Whether `candidate` is the device `wanted` was: the same by-id link, or the same USB adapter
+// (its serial number tells it from another of the same make) under any name; a device that
+// says nothing of itself only at the same path. Never just any device.
+bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate);
+std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<SerialDevice>& present);
 
 } // namespace acquisition

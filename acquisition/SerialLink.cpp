@@ -33,6 +33,15 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent)
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
     watch_.setInterval(kWatchMs);
     connect(&watch_, &QTimer::timeout, this, &SerialLink::watch);
+    connect(&port_, &QSerialPort::bytesWritten, this, &SerialLink::written);
+    writeLimit_.setSingleShot(true);
+    writeLimit_.setInterval(kWriteLimitMs);
+    connect(&writeLimit_, &QTimer::timeout, this, [this] {
+        // What never went is not sent late, when the board no longer expects it.
+        port_.clear(QSerialPort::Output);
+        writeFailedWith(
+            QStringLiteral("le port %1 n'a rien envoyé en %2 ms").arg(caption()).arg(kWriteLimitMs));
+    });
 }
 
 QString SerialLink::deviceName(int n)
@@ -49,20 +58,30 @@ QString SerialLink::deviceName(int n)
 void SerialLink::setCommPort(int n)
 {
     commPort_ = n;
-    device_.clear();
-    name_.clear();
+    device_ = {};
 }
 
 void SerialLink::setDevice(const QString& device, const QString& name)
 {
+    setDevice(SerialDevice{name, {}, device, {}, {}});
+}
+
+void SerialLink::setDevice(const SerialDevice& device)
+{
     commPort_ = 0;
     device_ = device;
-    name_ = name.isEmpty() ? QFileInfo(device).fileName() : name;
+    if (device_.name.isEmpty()) device_.name = QFileInfo(device.location).fileName();
+}
+
+PortChoice SerialLink::choice() const
+{
+    if (commPort_ > 0) return {commPort_, SerialDevice{caption(), {}, device(), {}, {}}};
+    return {0, device_};
 }
 
 QString SerialLink::caption() const
 {
-    return commPort_ > 0 ? QStringLiteral("COM%1").arg(commPort_) : name_;
+    return commPort_ > 0 ? QStringLiteral("COM%1").arg(commPort_) : device_.name;
 }
 
 bool SerialLink::setPortOpen(bool open)
@@ -73,6 +92,7 @@ bool SerialLink::setPortOpen(bool open)
     }
     if (port_.isOpen()) return true;
     refusedForRights_ = false;
+    refusedAsBusy_ = false;
     const QString name = device();
 #ifdef Q_OS_UNIX
     // A device that is not there (an adapter unplugged) fails here, before the port writes
@@ -96,7 +116,10 @@ bool SerialLink::setPortOpen(bool open)
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
         error_ = port_.errorString();
-        refusedForRights_ = port_.error() == QSerialPort::PermissionError && closedToUs(name);
+        // Qt words a device held by another program as a permission error too.
+        const bool refused = port_.error() == QSerialPort::PermissionError;
+        refusedForRights_ = refused && closedToUs(name);
+        refusedAsBusy_ = refused && !refusedForRights_;
         port_.clearError();
         return false;
     }
@@ -108,6 +131,8 @@ bool SerialLink::setPortOpen(bool open)
 void SerialLink::closePort()
 {
     watch_.stop();
+    writeLimit_.stop();
+    pending_ = 0;
     if (port_.isOpen()) port_.close();
 }
 
@@ -121,7 +146,15 @@ void SerialLink::collect()
 {
     if (!port_.isOpen()) return;
     // Nothing waiting is reported as a timeout, which is no fault of the port.
-    if (!port_.waitForReadyRead(0) && port_.isOpen()) port_.clearError();
+    probe([this] { port_.waitForReadyRead(0); });
+}
+
+template <class Probe> void SerialLink::probe(Probe ask)
+{
+    // An error the port met before is not this probe's to clear; onError has seen it anyway.
+    const bool clean = port_.error() == QSerialPort::NoError;
+    ask();
+    if (clean && port_.isOpen() && port_.error() != QSerialPort::NoError) port_.clearError();
 }
 
 bool SerialLink::Output(QByteArrayView bytes)
@@ -134,19 +167,48 @@ bool SerialLink::Output(QByteArrayView bytes)
         error_ = port_.errorString();
         return false;
     }
+    pending_ += bytes.size();
+    writeLimit_.start();
     return true;
+}
+
+void SerialLink::written(qint64 bytes)
+{
+    pending_ -= bytes;
+    if (pending_ <= 0) {
+        pending_ = 0;
+        writeLimit_.stop();
+    }
+}
+
+void SerialLink::writeFailedWith(const QString& reason)
+{
+    pending_ = 0;
+    writeLimit_.stop();
+    error_ = reason;
+    emit writeFailed(reason);
 }
 
 void SerialLink::onError(QSerialPort::SerialPortError error)
 {
+    if (!port_.isOpen()) return;
+    if (error == QSerialPort::WriteError) {
+        const QString reason = port_.errorString();
+        port_.clearError();
+        writeFailedWith(reason);
+        return;
+    }
     // A vanished device shows as a resource error, or (a pty whose other end closed) as a
     // read that finds the end of the file: either way the port is dead.
-    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !port_.isOpen()) return;
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
     // Closing at once also stops the port watching a dead device.
-    error_ = port_.errorString();
+    const QString reason = port_.errorString();
+    const bool unsent = pending_ > 0;
     closePort();
     port_.clearError();
+    error_ = reason;
     emit portLost();
+    if (unsent) writeFailedWith(reason);
 }
 
 // Since Qt 6.8 a hung-up tty's endless empty reads pass as "no data": no error, no readyRead,
@@ -156,8 +218,7 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
 // the question as unsupported, which is not a loss.
 void SerialLink::watch()
 {
-    port_.pinoutSignals();
-    if (port_.isOpen() && port_.error() != QSerialPort::NoError) port_.clearError();
+    probe([this] { port_.pinoutSignals(); });
 }
 
 } // namespace acquisition

@@ -1,5 +1,6 @@
 // Benchmarks of every path a frame or a drag takes, on the offscreen platform.
 #include "acquisition/FrameAssembler.h"
+#include "acquisition/PortWait.h"
 #include "support/FakeDialogs.h"
 #include "support/Frames.h"
 #include "ui/Application.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
@@ -191,11 +193,28 @@ void BM_DragPress(benchmark::State& state)
 }
 BENCHMARK(BM_DragPress);
 
+// One look of the wait for a lost port, made four times a second while waiting: a device known
+// by its path is one stat; an adapter known by its USB identity (and no by-id link) asks for the
+// system's whole list of ports.
+void BM_LookForLostPort(benchmark::State& state)
+{
+    acquisition::PortWait wait;
+    acquisition::PortChoice wanted;
+    wanted.device.location = QStringLiteral("/nonexistent/vantor-lost");
+    if (state.range(0) == 1)
+        wanted.device.usb = acquisition::UsbIdentity{0x0403, 0x6001, QStringLiteral("LOST")};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(wait.locate(wanted));
+}
+BENCHMARK(BM_LookForLostPort)->Arg(0)->Arg(1);
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The windows here start as a fresh user's, never on the port the user chose.
+    QStandardPaths::setTestModeEnabled(true);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     ui::setUpApplication(app);

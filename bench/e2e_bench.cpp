@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QMap>
 #include <QPaintEvent>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -151,6 +152,10 @@ bool startProgram(QProcess& program, const Board& board, const char* platform, c
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VANTOR_COM1"), board.path());
+    // A fresh user's start, whatever port the user running the benchmark chose.
+    static const QTemporaryDir config;
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.insert(QStringLiteral("HOME"), config.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QLatin1String(platform));
     if (!display.isEmpty()) {
         env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
@@ -663,6 +668,8 @@ int startup(const char* self, const char* scale)
 
 int main(int argc, char** argv)
 {
+    // The windows here start as a fresh user's, never on the port the user chose.
+    QStandardPaths::setTestModeEnabled(true);
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("fast");
     if (mode == "startup-child") return startupChild(argc, argv);
     if (mode == "floor-child" && argc > 2) return floorChild(argv[2]);

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStandardPaths>
 #include <exception>
 #include <memory>
 
@@ -130,6 +131,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // No board: the first port fails to open (one warning) and stays closed.
     qputenv("VANTOR_COM1", "/nonexistent/vantor-fuzz-com1");
+    // A fresh user's start, whatever port the user running it chose.
+    QStandardPaths::setTestModeEnabled(true);
     world = new World;
     world->app = std::make_unique<QApplication>(argcCopy, argvCopy);
     ui::setUpApplication(*world->app);

@@ -41,6 +41,7 @@ FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), d
     drawGraph_ = [this] { DrawGraph(); };
     trameRefresh_.setSingleShot(true);
     trameRefresh_.setInterval(kTrameRefreshMs);
+    portWait = new acquisition::PortWait(this);
     connectHandlers();
     Form_Load();
 }
@@ -54,6 +55,10 @@ void FormPrinc::connectHandlers()
 {
     connect(MSComm1, &acquisition::SerialLink::OnComm, this, &FormPrinc::MSComm1_OnComm);
     connect(MSComm1, &acquisition::SerialLink::portLost, this, &FormPrinc::portLost);
+    // Queued: the box must not run its own event loop inside the port's error report.
+    connect(MSComm1, &acquisition::SerialLink::writeFailed, this, &FormPrinc::keyFailed,
+            Qt::QueuedConnection);
+    connect(portWait, &acquisition::PortWait::found, this, &FormPrinc::portFound);
     connect(Timer1, &QTimer::timeout, this, &FormPrinc::Timer1_Timer);
     connect(&trameRefresh_, &QTimer::timeout, this, &FormPrinc::AffTrame);
     connect(Scope, &display::Surface::mouseDown, this, &FormPrinc::Scope_MouseDown);
@@ -358,8 +363,19 @@ void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
 
 void FormPrinc::Scope_MouseUp(int, int, float, float)
 {
-    // A silent retry: no status text, no box, the menu as it was.
-    if (!MSComm1->PortOpen() && MSComm1->setPortOpen(true)) portReopened();
+    if (MSComm1->PortOpen()) return;
+    // A lost device may be back under another name, and another device under its old one.
+    if (portWait->waiting()) {
+        portWait->look();
+        return;
+    }
+    // A silent retry: no box, the menu as it was; the status only says whether it is open.
+    if (MSComm1->setPortOpen(true)) {
+        comportPanel->setText(MSComm1->caption());
+        portReopened();
+    } else {
+        comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
+    }
 }
 
 void FormPrinc::portReopened()
@@ -372,24 +388,33 @@ void FormPrinc::portReopened()
 
 // ---- Port management ---------------------------------------------------------------
 
+void FormPrinc::chooseCom(std::uint8_t n)
+{
+    acquisition::rememberPort({n, {}});
+    open_com(n);
+}
+
 std::uint8_t FormPrinc::open_com(std::uint8_t n)
 {
-    return open_port(n, {});
+    return open_port(n, {}, Opening::Chosen);
 }
 
 std::uint8_t FormPrinc::open_device(const acquisition::SerialDevice& device)
 {
-    return open_port(0, device);
+    acquisition::rememberPort({0, device});
+    return open_port(0, device, Opening::Chosen);
 }
 
 // COMn when n is 1 to 4, otherwise `device`.
-std::uint8_t FormPrinc::open_port(std::uint8_t n, const acquisition::SerialDevice& device)
+std::uint8_t FormPrinc::open_port(std::uint8_t n, const acquisition::SerialDevice& device, Opening how)
 {
+    // A port the user opens ends any wait; a reconnection's caller decides.
+    if (how != Opening::Quiet) portWait->stop();
     if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
     if (n != 0)
         MSComm1->setCommPort(n);
     else
-        MSComm1->setDevice(device.location, device.name);
+        MSComm1->setDevice(device);
     std::uint8_t result = 0;
     if (!MSComm1->setPortOpen(true)) {
         comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
@@ -399,7 +424,11 @@ std::uint8_t FormPrinc::open_port(std::uint8_t n, const acquisition::SerialDevic
             text += QStringLiteral("\n\nPour avoir le droit d'ouvrir les ports série, ajoutez-vous au groupe "
                                    "dialout (sudo adduser $USER dialout), puis fermez la session et "
                                    "reconnectez-vous.");
-        dialogs_.warning(this, text);
+        else if (MSComm1->refusedAsBusy())
+            text += QStringLiteral("\n\nUn autre programme utilise déjà ce port : fermez-le, puis choisissez "
+                                   "de nouveau le port dans le menu Comport.");
+        if (how == Opening::FirstStart) text += QStringLiteral("\n\n") + startAdvice();
+        if (how != Opening::Quiet) dialogs_.warning(this, text);
         result = 1;
     } else {
         comportPanel->setText(MSComm1->caption());
@@ -407,6 +436,21 @@ std::uint8_t FormPrinc::open_port(std::uint8_t n, const acquisition::SerialDevic
     }
     tickPort();
     return result;
+}
+
+// For a user who never chose a port: where the board might be instead of COM1.
+QString FormPrinc::startAdvice() const
+{
+    const QList<acquisition::SerialDevice> devices = acquisition::otherDevices(serialDevices());
+    if (devices.isEmpty())
+        return QStringLiteral(
+            "Aucun port série n'est branché : branchez le boîtier, puis choisissez son port "
+            "dans le menu Comport.");
+    QStringList captions;
+    for (const acquisition::SerialDevice& d : devices)
+        captions << acquisition::caption(d);
+    return QStringLiteral("Ports série présents : %1.\nChoisissez celui du boîtier dans le menu Comport.")
+        .arg(captions.join(QStringLiteral(", ")));
 }
 
 // One tick in the whole menu, on the port chosen last.
@@ -423,12 +467,36 @@ void FormPrinc::tickPort()
 void FormPrinc::portLost()
 {
     comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
+    portWait->start(MSComm1->choice());
+}
+
+// The lost port is back: opened as the menu would, without a box; a refusal is tried again
+// later, quietly.
+void FormPrinc::portFound(const acquisition::PortChoice& at)
+{
+    if (open_port(std::uint8_t(at.commPort), at.device, Opening::Quiet) == 0)
+        portWait->stop();
+    else
+        portWait->retryLater();
 }
 
 void FormPrinc::Form_Load()
 {
     Tracage::TraceGrille(*Scope);
-    com1_Click();
+    const std::optional<acquisition::PortChoice> kept = acquisition::recallPort();
+    if (!kept) {
+        open_port(1, {}, Opening::FirstStart);
+    } else if (kept->commPort > 0) {
+        open_com(std::uint8_t(kept->commPort));
+    } else if (const std::optional<acquisition::PortChoice> at = portWait->locate(*kept)) {
+        open_port(0, at->device, Opening::Chosen);
+    } else {
+        // An adapter not plugged in yet: no box at start, it is waited for.
+        MSComm1->setDevice(kept->device);
+        comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
+        tickPort();
+        portWait->start(*kept);
+    }
     timeBase = QStringLiteral("100ms");
     gain1 = QStringLiteral("500mV");
     gain2 = QStringLiteral("   2V");
@@ -443,6 +511,7 @@ void FormPrinc::Quit_Click()
 void FormPrinc::closeEvent(QCloseEvent* event)
 {
     if (aboutWindow) aboutWindow->close();
+    portWait->stop();
     MSComm1->setPortOpen(false);
     event->accept();
 }
@@ -452,10 +521,12 @@ void FormPrinc::closeEvent(QCloseEvent* event)
 void FormPrinc::CmdClav_Click(int index)
 {
     const char code = char(index + 48);
-    if (!MSComm1->Output(QByteArrayView(&code, 1)))
-        dialogs_.warning(
-            this,
-            QStringLiteral("La touche n'a pas pu être envoyée au boîtier : %1.").arg(MSComm1->errorString()));
+    if (!MSComm1->Output(QByteArrayView(&code, 1))) keyFailed(MSComm1->errorString());
+}
+
+void FormPrinc::keyFailed(const QString& reason)
+{
+    dialogs_.warning(this, QStringLiteral("La touche n'a pas pu être envoyée au boîtier : %1.").arg(reason));
 }
 
 void FormPrinc::Save_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/FrameAssembler.h"
+#include "acquisition/PortWait.h"
 #include "acquisition/SerialDevices.h"
 #include "acquisition/SerialLink.h"
 #include "display/Surface.h"
@@ -60,7 +61,8 @@ public:
     void AffParam();
 
     // Port management. A device picked from the system's list below COM1 to COM4 is opened
-    // by the same routine as COMn (open_port).
+    // by the same routine as COMn (open_port). The menu's choices (comN_Click, open_device)
+    // are remembered for the next start.
     std::uint8_t open_com(std::uint8_t n);
     std::uint8_t open_device(const acquisition::SerialDevice& device);
     // Where the menu "Comport" takes its list of devices from, each time it opens.
@@ -69,10 +71,10 @@ public:
     void Form_Unload() {}
 
     // Handlers of the panel's controls.
-    void com1_Click() { open_com(1); }
-    void com2_Click() { open_com(2); }
-    void com3_Click() { open_com(3); }
-    void com4_Click() { open_com(4); }
+    void com1_Click() { chooseCom(1); }
+    void com2_Click() { chooseCom(2); }
+    void com3_Click() { chooseCom(3); }
+    void com4_Click() { chooseCom(4); }
     void Quit_Click();
     void CmdClav_Click(int index);
     void chkScope_Click();
@@ -100,6 +102,8 @@ public:
 
     // Controls, by their panel names.
     acquisition::SerialLink* MSComm1 = nullptr;
+    // Waits for a lost port, or a remembered one absent at start, to come back.
+    acquisition::PortWait* portWait = nullptr;
     QTimer* Timer1 = nullptr;
     display::Surface* Scope = nullptr;
     QLabel* lbl_debug1 = nullptr;
@@ -154,7 +158,14 @@ private:
     void displaySize(int& width, int& height) const;
     void portLost();
     void portReopened();
-    std::uint8_t open_port(std::uint8_t n, const acquisition::SerialDevice& device);
+    void portFound(const acquisition::PortChoice& at);
+    void keyFailed(const QString& reason);
+    void chooseCom(std::uint8_t n);
+    // Chosen: a box on failure. FirstStart: COM1 at a fresh user's start, whose box also says
+    // which ports the system has. Quiet: a reconnection, which only shows its status.
+    enum class Opening { Chosen, FirstStart, Quiet };
+    std::uint8_t open_port(std::uint8_t n, const acquisition::SerialDevice& device, Opening how);
+    QString startAdvice() const;
     void tickPort();
     void listDevices();
 

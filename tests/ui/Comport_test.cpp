@@ -1,11 +1,15 @@
 // The menu "Comport": COM1 to COM4, then the serial devices the system reports, refreshed at
-// each opening; a device chosen there is opened, ticked and used like COMn.
+// each opening; a device chosen there is opened, ticked and used like COMn, and the choice is
+// what the next start opens.
+#include "acquisition/PortMemory.h"
 #include "support/Frames.h"
 #include "support/Window.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 using acquisition::SerialDevice;
 using namespace testing_support;
@@ -57,10 +61,10 @@ TEST_F(Comport, ListsTheOtherDevicesEachTimeItOpens)
     EXPECT_TRUE(items[4]->isSeparator());
 
     EXPECT_EQ(open(), QStringList{QStringLiteral("Aucun autre port série détecté [off]")});
-    devices = {{"ttyUSB0", "FT232R USB UART", "/dev/ttyUSB0"},
-               {"ttyACM0", "", "/dev/ttyACM0"},
-               {"pts-com1", "already COM1", com1.path()},
-               {"R&D", "", "/dev/ttyRD"}};
+    devices = {{"ttyUSB0", "FT232R USB UART", "/dev/ttyUSB0", {}, {}},
+               {"ttyACM0", "", "/dev/ttyACM0", {}, {}},
+               {"pts-com1", "already COM1", com1.path(), {}, {}},
+               {"R&D", "", "/dev/ttyRD", {}, {}}};
     EXPECT_EQ(open(), (QStringList{QStringLiteral("ttyUSB0 \u2014 FT232R USB UART"),
                                    QStringLiteral("ttyACM0"), QStringLiteral("R&&D")}));
     devices.removeFirst();
@@ -70,7 +74,7 @@ TEST_F(Comport, ListsTheOtherDevicesEachTimeItOpens)
 
 TEST_F(Comport, AChosenDeviceIsOpenedTickedAndUsed)
 {
-    devices = {{"ttyVIRT0", "Carte simulée", adapter.path()}};
+    devices = {{"ttyVIRT0", "Carte simulée", adapter.path(), {}, {}}};
     open();
     item(QStringLiteral("ttyVIRT0"))->trigger();
     EXPECT_EQ(comport(), QStringLiteral("ttyVIRT0"));
@@ -100,7 +104,7 @@ TEST_F(Comport, AChosenDeviceIsOpenedTickedAndUsed)
 
 TEST_F(Comport, ADeviceThatCannotBeOpenedIsReportedLikeCOMn)
 {
-    devices = {{"ttyUSB7", "", "/nonexistent/ttyUSB7"}};
+    devices = {{"ttyUSB7", "", "/nonexistent/ttyUSB7", {}, {}}};
     open();
     item(QStringLiteral("ttyUSB7"))->trigger();
     EXPECT_EQ(comport(), QStringLiteral("ttyUSB7 erreur"));
@@ -108,4 +112,78 @@ TEST_F(Comport, ADeviceThatCannotBeOpenedIsReportedLikeCOMn)
     EXPECT_FALSE(dialogs.warnings[0].isEmpty());
     EXPECT_FALSE(w->MSComm1->PortOpen());
     EXPECT_EQ(ticked(), QStringList{QStringLiteral("device(ttyUSB7)")});
+}
+
+// What is chosen in the menu is what the next start opens.
+TEST_F(Comport, TheNextStartOpensThePortChosenLast)
+{
+    w->com(2)->trigger();
+    w.reset();
+    w = std::make_unique<ui::FormPrinc>(dialogs);
+    EXPECT_EQ(comport(), QStringLiteral("COM2"));
+    EXPECT_TRUE(w->MSComm1->PortOpen());
+    EXPECT_TRUE(w->com(2)->isChecked());
+
+    w->serialDevices = [this] { return devices; };
+    devices = {{"ttyVIRT0", "Carte simulée", adapter.path(), {}, {}}};
+    open();
+    item(QStringLiteral("ttyVIRT0"))->trigger();
+    w.reset();
+    w = std::make_unique<ui::FormPrinc>(dialogs);
+    EXPECT_EQ(comport(), QStringLiteral("ttyVIRT0"));
+    EXPECT_EQ(w->MSComm1->device(), adapter.path());
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+}
+
+// A fresh user whose PC has no COM1 is told where the board might be.
+TEST_F(Comport, AFreshStartWithoutComOneNamesTheSystemsPorts)
+{
+    w.reset();
+    qputenv("VANTOR_COM1", "/nonexistent/vantor-com1");
+    w = std::make_unique<ui::FormPrinc>(dialogs);
+    ASSERT_EQ(dialogs.warnings.size(), 1);
+    const QString box = dialogs.warnings.first();
+    const QList<SerialDevice> present = acquisition::otherDevices(acquisition::systemDevices());
+    if (present.isEmpty()) {
+        EXPECT_TRUE(box.contains(QStringLiteral("Aucun port série"))) << box.toStdString();
+    }
+    for (const SerialDevice& d : present)
+        EXPECT_TRUE(box.contains(acquisition::caption(d))) << box.toStdString();
+    EXPECT_TRUE(box.contains(QStringLiteral("Comport")));
+    EXPECT_FALSE(acquisition::recallPort()) << "opening COM1 by itself is no choice of the user's";
+}
+
+TEST_F(Comport, AKeyWhoseByteCannotGoOutIsReported)
+{
+    auto line = std::make_unique<Pty>();
+    qputenv("VANTOR_COM3", line->path().toLocal8Bit());
+    w->com3_Click();
+    ASSERT_TRUE(w->MSComm1->PortOpen());
+    w->CmdClav(7)->click();
+    line.reset(); // unplugged before the byte went out
+    ASSERT_TRUE(waitFor([&] { return !dialogs.warnings.isEmpty(); }));
+    EXPECT_TRUE(dialogs.warnings.first().startsWith(QStringLiteral("La touche")));
+    EXPECT_EQ(comport(), QStringLiteral("COM3 erreur"));
+}
+
+// Remembered, absent at start, then back but held by another program: no box at start nor at
+// each try, and opened once it is free.
+TEST_F(Comport, ADeviceBackButBusyIsRetriedWithoutABox)
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("carte"));
+    acquisition::rememberPort({0, {"carte", {}, link, {}, {}}});
+    w.reset();
+    w = std::make_unique<ui::FormPrinc>(dialogs);
+    EXPECT_EQ(comport(), QStringLiteral("carte erreur"));
+    ASSERT_TRUE(QFile::link(adapter.path(), link));
+    auto holder = std::make_unique<QSerialPort>(link); // taken before the program looks again
+    ASSERT_TRUE(holder->open(QIODevice::ReadWrite));
+    ASSERT_TRUE(waitFor([&] { return w->MSComm1->refusedAsBusy(); }, 3000)) << "it was tried";
+    EXPECT_EQ(comport(), QStringLiteral("carte erreur"));
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+    holder.reset();
+    ASSERT_TRUE(waitFor([&] { return w->MSComm1->PortOpen(); }, 3000));
+    EXPECT_EQ(comport(), QStringLiteral("carte"));
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
 }

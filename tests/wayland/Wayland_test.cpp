@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -56,6 +57,10 @@ TEST_F(OnWayland, ProgramNamesItsDesktopEntryAndDrawsItsWindow)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
     environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
     environment.insert(QStringLiteral("VANTOR_COM1"), board.path());
+    // A fresh user's start, never the settings of the user running the suite.
+    const QTemporaryDir config;
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    environment.insert(QStringLiteral("HOME"), config.path());
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(VANTOR_PROGRAM), QStringList());
     ASSERT_TRUE(program.waitForStarted(5000));

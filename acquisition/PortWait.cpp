@@ -1,0 +1,81 @@
+#include "acquisition/PortWait.h"
+
+#include "acquisition/SerialLink.h"
+
+#include <QFileInfo>
+
+namespace acquisition {
+
+PortWait::PortWait(QObject* parent) : QObject(parent)
+{
+    timer_.setInterval(kLookMs);
+    connect(&timer_, &QTimer::timeout, this, &PortWait::look);
+}
+
+void PortWait::start(const PortChoice& wanted)
+{
+    wanted_ = wanted;
+    retry_ = QDeadlineTimer();
+    folderChanged_ = QFileInfo(QFileInfo(wanted.device.location).absolutePath()).lastModified();
+    // The first look lists too, for a device already back before the wait began.
+    listUntil_.setRemainingTime(kLookMs + kLookMs / 2);
+    timer_.start();
+}
+
+void PortWait::stop()
+{
+    timer_.stop();
+}
+
+void PortWait::retryLater()
+{
+    retry_.setRemainingTime(kRetryMs);
+}
+
+void PortWait::look()
+{
+    if (!waiting() || !retry_.hasExpired()) return;
+    const bool mayList = wanted_.device.usb && listingDue();
+    if (const std::optional<PortChoice> at = locate(wanted_, mayList)) emit found(*at);
+}
+
+bool PortWait::listingDue()
+{
+    const QDateTime changed = QFileInfo(QFileInfo(wanted_.device.location).absolutePath()).lastModified();
+    if (changed != folderChanged_) {
+        folderChanged_ = changed;
+        listUntil_.setRemainingTime(kSettleMs);
+    }
+    return !listUntil_.hasExpired();
+}
+
+std::optional<PortChoice> PortWait::locate(const PortChoice& wanted, bool mayList) const
+{
+    const SerialDevice& d = wanted.device;
+    if (wanted.commPort > 0) {
+        if (!QFileInfo::exists(SerialLink::deviceName(wanted.commPort))) return std::nullopt;
+        return wanted;
+    }
+    if (!d.usb) {
+        // Known by its path alone: that path or nothing.
+        if (!QFileInfo::exists(d.location)) return std::nullopt;
+        return wanted;
+    }
+    // The system's own link names this very adapter: no need to ask for the whole list.
+    if (!d.byId.isEmpty() && QFileInfo::exists(d.byId)) {
+        PortChoice at = wanted;
+        at.device.location = QFileInfo(d.byId).canonicalFilePath();
+        at.device.name = QFileInfo(at.device.location).fileName();
+        return at;
+    }
+    if (!mayList) return std::nullopt;
+    const std::optional<SerialDevice> present = findDevice(d, lister());
+    if (!present) return std::nullopt;
+    PortChoice at = wanted;
+    at.device.location = present->location;
+    at.device.name = present->name;
+    at.device.description = present->description;
+    return at;
+}
+
+} // namespace acquisition

@@ -20,8 +20,9 @@ const QString kBaseDeTemps = QStringLiteral("Base de temps");
 const QString kGain[2] = {QStringLiteral("Gain CH1"), QStringLiteral("Gain CH2")};
 const QString kCouplage[2] = {QStringLiteral("Couplage CH1"), QStringLiteral("Couplage CH2")};
 const QString kDeclenchement = QStringLiteral("D\u00e9clenchement");
-const QStringList kColonnes = {QStringLiteral("Temps (s)"), QStringLiteral("CH1 (V)"), QStringLiteral("CH2 (V)"),
-                               QStringLiteral("CH1 (code)"), QStringLiteral("CH2 (code)")};
+const QStringList kColonnes = {QStringLiteral("Temps (s)"), QStringLiteral("CH1 (V)"),
+                               QStringLiteral("CH2 (V)"), QStringLiteral("CH1 (code)"),
+                               QStringLiteral("CH2 (code)")};
 const QString kParDivision = QStringLiteral("/div");
 // The settings take the rows before the empty one and the columns' header.
 constexpr int kLigneColonnes = 8;
@@ -49,8 +50,7 @@ struct Echelles
         : secondesParDivision(Readouts::secondsPerDivision(QString::fromLatin1(t.timeField) + u's')),
           voltsParDivision{Readouts::voltsPerDivision(QString::fromLatin1(t.gain1)),
                            Readouts::voltsPerDivision(QString::fromLatin1(t.gain2))}
-    {
-    }
+    {}
 
     // Sample i is drawn at i/79 of the width: the last one on the right edge.
     std::optional<double> temps(int i) const
@@ -241,7 +241,8 @@ private:
             const int ligne = kLigneColonnes + 1 + i;
             const QStringList& row = rows_[ligne];
             if (row.size() != kColonnes.size())
-                return echecLigne(ligne, QStringLiteral("%1 colonnes au lieu de %2").arg(row.size()).arg(kColonnes.size()));
+                return echecLigne(
+                    ligne, QStringLiteral("%1 colonnes au lieu de %2").arg(row.size()).arg(kColonnes.size()));
             if (!concorde(row[0], echelles.temps(i), style_))
                 return echecLigne(ligne, QStringLiteral("le temps ne suit pas la base de temps"));
             for (int voie = 0; voie < 2; ++voie) {
@@ -273,7 +274,8 @@ QByteArray ecrit(const DecodedFrame& trame, const QLocale& locale)
     texte += ligne({kCouplage[0], couplage[0]});
     texte += ligne({kGain[1], cite(QString::fromLatin1(trame.gain2) + kParDivision)});
     texte += ligne({kCouplage[1], couplage[1]});
-    texte += ligne({kDeclenchement, cite(QString::fromLatin1(trame.trigText)), QString::number(trame.trigLevel)});
+    texte +=
+        ligne({kDeclenchement, cite(QString::fromLatin1(trame.trigText)), QString::number(trame.trigLevel)});
     texte += u'\n';
     texte += ligne(kColonnes);
     const Echelles echelles(trame);
@@ -300,12 +302,14 @@ Lecture lit(QByteArrayView contenu)
         return refus(QStringLiteral("ce n'est pas une trame enregistrée par Vantor LCD"));
     const Style s = style(separateur);
     const std::optional<QList<QStringList>> rows = lignes(texte, s.separateur);
-    if (!rows) return refus(QStringLiteral("un texte entre guillemets n'est pas refermé : le fichier est tronqué"));
+    if (!rows)
+        return refus(QStringLiteral("un texte entre guillemets n'est pas refermé : le fichier est tronqué"));
     const QStringList& entete = rows->first();
     if (entete.size() != 3 || entete[0] != kSignature || entete[1] != kGenre)
         return refus(QStringLiteral("ce n'est pas une trame enregistrée par Vantor LCD"));
     if (entete[2] != kVersion)
-        return refus(QStringLiteral("trame enregistrée dans une version %1 du format, inconnue ici").arg(entete[2]));
+        return refus(
+            QStringLiteral("trame enregistrée dans une version %1 du format, inconnue ici").arg(entete[2]));
     if (rows->size() <= kLigneColonnes)
         return refus(QStringLiteral("le fichier s'arrête avant les colonnes (tronqué)"));
     return Lecteur(*rows, s).trame();

@@ -42,8 +42,8 @@ QStringList choices(const QString& filter)
 
 } // namespace
 
-std::optional<SaveChoice> QtDialogs::saveFileName(QWidget* parent, const QString& title, const QString& filter,
-                                                  const QString& fileName)
+std::optional<SaveChoice> QtDialogs::saveFileName(QWidget* parent, const QString& title,
+                                                  const QString& filter, const QString& fileName)
 {
     const QStringList names = choices(filter);
     QFileDialog dialog(parent, title, QString(), names.join(QStringLiteral(";;")));
@@ -54,7 +54,8 @@ std::optional<SaveChoice> QtDialogs::saveFileName(QWidget* parent, const QString
     if (!names.isEmpty()) dialog.selectNameFilter(names.first());
     dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return SaveChoice{dialog.selectedFiles().first(), int(std::max<qsizetype>(0, names.indexOf(dialog.selectedNameFilter())))};
+    return SaveChoice{dialog.selectedFiles().first(),
+                      int(std::max<qsizetype>(0, names.indexOf(dialog.selectedNameFilter())))};
 }
 
 std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& title, const QString& filter)

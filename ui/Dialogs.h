@@ -31,11 +31,12 @@ public:
 
     // Save dialog; no overwrite prompt of its own, the first filter selected. `filter` holds
     // "description|pattern" pairs joined by '|'. nullopt when the user cancels.
-    virtual std::optional<SaveChoice> saveFileName(QWidget* parent, const QString& title, const QString& filter,
-                                                   const QString& fileName) = 0;
+    virtual std::optional<SaveChoice> saveFileName(QWidget* parent, const QString& title,
+                                                   const QString& filter, const QString& fileName) = 0;
 
     // Open dialog for an existing file, the first filter selected; nullopt when the user cancels.
-    virtual std::optional<QString> openFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
+    virtual std::optional<QString> openFileName(QWidget* parent, const QString& title,
+                                                const QString& filter) = 0;
 };
 
 // The real boxes and dialog.
@@ -46,7 +47,8 @@ public:
     Answer question(QWidget* parent, const QString& text) override;
     std::optional<SaveChoice> saveFileName(QWidget* parent, const QString& title, const QString& filter,
                                            const QString& fileName) override;
-    std::optional<QString> openFileName(QWidget* parent, const QString& title, const QString& filter) override;
+    std::optional<QString> openFileName(QWidget* parent, const QString& title,
+                                        const QString& filter) override;
 };
 
 } // namespace ui

@@ -502,9 +502,9 @@ void FormPrinc::Save_Click()
 
 void FormPrinc::Open_Click()
 {
-    const std::optional<QString> path = dialogs_.openFileName(
-        this, QStringLiteral("Ouvre une trame enregistr\u00e9e"),
-        QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv|Tous les fichiers (*.*)|*.*"));
+    const std::optional<QString> path =
+        dialogs_.openFileName(this, QStringLiteral("Ouvre une trame enregistr\u00e9e"),
+                              QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv|Tous les fichiers (*.*)|*.*"));
     if (!path) return;
     const acquisition::TrameCsv::Lecture lu = acquisition::TrameCsv::litFichier(*path);
     if (!lu.trame) {

@@ -24,9 +24,9 @@ Genre genre(const QString& path, int filter);
 // been drawn meanwhile).
 struct Contenus
 {
-    std::function<QImage()> image;        // the display's picture at 1x: BMP
-    std::function<QImage()> ecran;        // the picture as the screen shows it: PNG
-    std::function<QByteArray()> donnees;  // the frame as a CSV file
+    std::function<QImage()> image{};       // the display's picture at 1x: BMP
+    std::function<QImage()> ecran{};       // the picture as the screen shows it: PNG
+    std::function<QByteArray()> donnees{}; // the frame as a CSV file
 };
 
 // "Save Bmp": asks for a file name, asks before replacing an existing file, then writes there the

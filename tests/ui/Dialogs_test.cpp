@@ -3,6 +3,7 @@
 #include "ui/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -185,6 +186,7 @@ TEST(QtDialogs, SaveDialogOffersTheFiltersAndNameAndReturnsTheChoice)
             selectedFilter = dialog->selectedNameFilter();
             name = QFileInfo(dialog->selectedFiles().value(0)).fileName();
             if (save) {
+                dialog->selectNameFilter(QStringLiteral("Tous les fichiers (*.*)"));
                 dialog->selectFile(chosen);
                 // What the Save button does; QFileDialog hides accept() but keeps QDialog's.
                 static_cast<QDialog*>(dialog)->accept();
@@ -192,14 +194,47 @@ TEST(QtDialogs, SaveDialogOffersTheFiltersAndNameAndReturnsTheChoice)
                 dialog->reject();
             }
         });
-        const std::optional<QString> result =
+        const std::optional<ui::SaveChoice> result =
             ui::QtDialogs().saveFileName(nullptr, kSaveTitle, kFilter, QStringLiteral("image.bmp"));
         EXPECT_EQ(title, kSaveTitle);
         EXPECT_EQ(filters, QStringList({"Fichiers BMP (*.bmp)", "Tous les fichiers (*.*)"}));
         EXPECT_EQ(selectedFilter, QStringLiteral("Fichiers BMP (*.bmp)"));
         EXPECT_EQ(name, QStringLiteral("image.bmp"));
-        EXPECT_EQ(result, save ? std::optional(chosen) : std::nullopt);
+        EXPECT_EQ(result ? std::optional(result->path) : std::nullopt,
+                  save ? std::optional(chosen) : std::nullopt);
+        EXPECT_EQ(result ? result->filter : -1, save ? 1 : -1) << "the filter chosen, by its place";
     }
+}
+
+TEST(QtDialogs, OpenDialogOffersItsFiltersAndReturnsAnExistingFile)
+{
+    QTemporaryDir folder;
+    const QString existing = folder.filePath(QStringLiteral("trame.csv"));
+    QFile(existing).open(QIODevice::WriteOnly);
+    QString title, selectedFilter;
+    QStringList filters;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    onNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        selectedFilter = dialog->selectedNameFilter();
+        mode = dialog->fileMode();
+        dialog->selectFile(existing);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::optional<QString> result = ui::QtDialogs().openFileName(
+        nullptr, QStringLiteral("Ouvre"),
+        QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv|Tous les fichiers (*.*)|*.*"));
+    EXPECT_EQ(title, QStringLiteral("Ouvre"));
+    EXPECT_EQ(filters, QStringList({"Donn\u00e9es CSV (*.csv)", "Tous les fichiers (*.*)"}));
+    EXPECT_EQ(selectedFilter, filters.value(0));
+    EXPECT_EQ(mode, QFileDialog::ExistingFile);
+    EXPECT_EQ(result, std::optional(existing));
 }
 
 } // namespace

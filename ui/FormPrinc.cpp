@@ -256,6 +256,9 @@ void FormPrinc::displaySize(int& width, int& height) const
 
 void FormPrinc::DrawGraph()
 {
+    // With Run/Stop unticked frames go on filling the record without being drawn: a save
+    // writes the frame the screen shows, not the latest one.
+    trameDessinee_ = enregistrement();
     if (chkScope->isChecked())
         cmdScope_Click();
     else
@@ -465,6 +468,7 @@ void FormPrinc::Form_Load()
     timeBase = QStringLiteral("100ms");
     gain1 = QStringLiteral("500mV");
     gain2 = QStringLiteral("   2V");
+    trameDessinee_ = enregistrement();
 }
 
 void FormPrinc::Quit_Click()
@@ -496,7 +500,7 @@ void FormPrinc::Save_Click()
     Sauvegarde::Contenus contenus;
     contenus.image = [this] { return Scope->Image(); };
     contenus.ecran = [this] { return Scope->screenImage(); };
-    contenus.donnees = [this] { return acquisition::TrameCsv::ecrit(enregistrement(), QLocale()); };
+    contenus.donnees = [this] { return acquisition::TrameCsv::ecrit(trameDessinee_, QLocale()); };
     Sauvegarde::SauveImage(this, dialogs_, contenus, Ret);
 }
 

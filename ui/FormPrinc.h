@@ -175,7 +175,8 @@ private:
     // The trigger as decoded: the panel's caption joins its text and level past telling apart.
     QByteArray trigText_ = "Auto>";
     int trigLevel_ = 128;
-    QString fichierAffiche_; // the name of the file shown instead of live frames
+    QString fichierAffiche_;                  // the name of the file shown instead of live frames
+    acquisition::DecodedFrame trameDessinee_; // the frame on the screen, as last drawn
 };
 
 } // namespace ui

@@ -1,5 +1,6 @@
 // "Ouvrir" shows a frame saved as CSV as it was when saved, keeps it while the board sends, and
 // gives the screen back to the board when Run/Stop is ticked; anything else changes nothing.
+#include "acquisition/TrameCsv.h"
 #include "support/Frames.h"
 #include "support/Window.h"
 #include "ui/Led.h"
@@ -126,4 +127,17 @@ TEST_F(Ouvrir, RefusedFileChangesNothing)
         EXPECT_TRUE(w->chkRunStop->isChecked());
         EXPECT_TRUE(w->MSComm1->PortOpen());
     }
+}
+
+TEST_F(Ouvrir, CsvHoldsTheFrameOnTheScreenWhileRunStopIsUnticked)
+{
+    const QByteArray shown = frame("100m", 0);
+    w->Reception(shown);
+    w->chkRunStop->click();
+    w->Reception(frame(" 12u", 1)); // decoded, not drawn
+    dialogs.fileNames = {path("trame.csv")};
+    w->Save_Click();
+    const acquisition::TrameCsv::Lecture read = acquisition::TrameCsv::litFichier(path("trame.csv"));
+    // The frame as decoded, less the board's terminator and end code.
+    EXPECT_TRUE(read.trame == acquisition::decodeFrame(shown.mid(1, shown.size() - 3)));
 }

@@ -7,7 +7,9 @@
 #include <QList>
 #include <QStringDecoder>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace acquisition::TrameCsv {
 

@@ -1,7 +1,6 @@
 #include "acquisition/TrameCsv.h"
 #include "support/Locales.h"
 
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -158,15 +157,5 @@ TEST(TrameCsv, AnythingElseIsRefusedWithItsReason)
         const csv::Lecture read = csv::lit(c.file);
         EXPECT_FALSE(read.trame);
         EXPECT_TRUE(read.refus.contains(QString::fromUtf8(c.said))) << read.refus.toStdString();
-    }
-}
-
-TEST(TrameCsv, UnreadableFilesAreRefusedWithTheSystemsReason)
-{
-    QTemporaryDir dir;
-    for (const QString& path : {dir.filePath("absent.csv"), dir.path()}) {
-        const csv::Lecture read = csv::litFichier(path);
-        EXPECT_FALSE(read.trame);
-        EXPECT_FALSE(read.refus.isEmpty());
     }
 }

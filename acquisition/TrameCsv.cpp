@@ -49,7 +49,8 @@ struct Echelles
     std::optional<double> secondesParDivision, voltsParDivision[2];
 
     explicit Echelles(const DecodedFrame& t)
-        : secondesParDivision(Readouts::secondsPerDivision(QString::fromLatin1(t.timeField) + u's')),
+        : secondesParDivision(
+              Readouts::secondsPerDivision(QString::fromLatin1(t.timeField) + QLatin1Char('s'))),
           voltsParDivision{Readouts::voltsPerDivision(QString::fromLatin1(t.gain1)),
                            Readouts::voltsPerDivision(QString::fromLatin1(t.gain2))}
     {}
@@ -80,7 +81,7 @@ QString nombre(std::optional<double> v, const Style& s)
 QString cite(const QString& texte)
 {
     QString t = texte;
-    return u'"' + t.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    return QLatin1Char('"') + t.replace(u'"', QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 Lecture refus(const QString& raison)
@@ -173,7 +174,7 @@ public:
         DecodedFrame t;
         const auto temps = reglage(1, kBaseDeTemps);
         if (!temps) return attendu(1, kBaseDeTemps);
-        const auto champTemps = temps->endsWith(u's' + kParDivision)
+        const auto champTemps = temps->endsWith(QLatin1Char('s') + kParDivision)
                                     ? octets(temps->chopped(kParDivision.size() + 1), kLongueurTemps)
                                     : std::nullopt;
         if (!champTemps) return echecLigne(1, QStringLiteral("base de temps illisible"));
@@ -267,11 +268,14 @@ private:
 QByteArray ecrit(const DecodedFrame& trame, const QLocale& locale)
 {
     const Style s = style(Format::decimalSeparator(locale) == u',' ? u';' : u',');
-    const auto ligne = [&s](const QStringList& champs) { return champs.join(s.separateur) + u'\n'; };
+    const auto ligne = [&s](const QStringList& champs) {
+        return champs.join(s.separateur) + QLatin1Char('\n');
+    };
     const QString couplage[2] = {trame.ac1 ? QStringLiteral("AC") : QStringLiteral("DC"),
                                  trame.ac2 ? QStringLiteral("AC") : QStringLiteral("DC")};
     QString texte = ligne({kSignature, kGenre, kVersion});
-    texte += ligne({kBaseDeTemps, cite(QString::fromLatin1(trame.timeField) + u's' + kParDivision)});
+    texte +=
+        ligne({kBaseDeTemps, cite(QString::fromLatin1(trame.timeField) + QLatin1Char('s') + kParDivision)});
     texte += ligne({kGain[0], cite(QString::fromLatin1(trame.gain1) + kParDivision)});
     texte += ligne({kCouplage[0], couplage[0]});
     texte += ligne({kGain[1], cite(QString::fromLatin1(trame.gain2) + kParDivision)});

@@ -225,7 +225,7 @@ TEST(QtDialogs, OpenDialogOffersItsFiltersAndReturnsAnExistingFile)
 {
     QTemporaryDir folder;
     const QString existing = folder.filePath(QStringLiteral("trame.csv"));
-    QFile(existing).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile(existing).open(QIODevice::WriteOnly));
     FileDialogSeen seen;
     onNextFileDialog(seen, [&](QFileDialog& dialog) {
         dialog.selectFile(existing);

@@ -7,14 +7,16 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <iterator>
 
 namespace Sauvegarde {
 namespace {
 
 const QString kDialogTitle = QStringLiteral("Enregistre le trac\u00e9");
-// The choices in the order of Genre's filters: BMP, CSV, PNG, then all files (BMP).
 const QString kFilter = QStringLiteral("Fichiers BMP (*.bmp)|*.bmp|Donn\u00e9es CSV (*.csv)|*.csv|"
                                        "Image PNG (*.png)|*.png|Tous les fichiers (*.*)|*.*");
+// The kind each of kFilter's choices stands for, in its order; all files means a BMP.
+constexpr Genre kFilterKinds[] = {Genre::Bmp, Genre::Csv, Genre::Png, Genre::Bmp};
 const QString kDefaultName = QStringLiteral("image.bmp");
 
 QString failure(Genre genre, const QString& description)
@@ -92,14 +94,7 @@ Genre genre(const QString& path, int filter)
     if (suffix == QLatin1String("csv")) return Genre::Csv;
     if (suffix == QLatin1String("png")) return Genre::Png;
     if (suffix == QLatin1String("bmp")) return Genre::Bmp;
-    switch (filter) {
-    case 1:
-        return Genre::Csv;
-    case 2:
-        return Genre::Png;
-    default:
-        return Genre::Bmp;
-    }
+    return filter >= 0 && filter < int(std::size(kFilterKinds)) ? kFilterKinds[filter] : Genre::Bmp;
 }
 
 void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const Contenus& contenus, int& Ret)

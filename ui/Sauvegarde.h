@@ -17,7 +17,7 @@ namespace Sauvegarde {
 enum class Genre { Bmp, Csv, Png };
 
 // The kind a chosen name is written in: its extension (.bmp, .csv, .png, in any case), otherwise
-// the filter chosen in the dialog (1 CSV, 2 PNG; BMP, or all files, gives a BMP).
+// the filter chosen in the dialog (BMP, CSV, PNG, all files: a BMP), by its place.
 Genre genre(const QString& path, int filter);
 
 // Each asked for only when its file is written, after the dialogs have closed (frames may have

@@ -20,6 +20,8 @@ struct DecodedFrame
     QByteArray timeField; // 370-373, the time base without its final "s"
     QByteArray trigText;  // 377-386
     int trigLevel = 0;    // 387-388, one hex pair
+
+    bool operator==(const DecodedFrame&) const = default;
 };
 
 DecodedFrame decodeFrame(QByteArrayView frame);

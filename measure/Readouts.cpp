@@ -14,7 +14,57 @@ double fraction(double a, int b)
     return b == 0 ? 0.0 : a / static_cast<double>(b);
 }
 
+// The power of ten a unit's prefix stands for; nullopt for a unit other than `base` prefixed
+// by nothing, m, u (or µ) or n.
+std::optional<double> prefixScale(QStringView unit, QChar base)
+{
+    if (unit == base) return 1.0;
+    if (unit.size() != 2 || unit[1] != base) return std::nullopt;
+    switch (unit[0].unicode()) {
+    case u'm':
+        return 1e-3;
+    case u'u':
+    case u'\u00b5':
+        return 1e-6;
+    case u'n':
+        return 1e-9;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<double> perDivision(const QString& text, const QString& unit, QChar base)
+{
+    const std::optional<double> scale = prefixScale(unit, base);
+    const double number = Format::leadingNumber(text);
+    // No number, or one past any scale, gives no scale at all rather than a false one.
+    if (!scale || number == 0 || !std::isfinite(number)) return std::nullopt;
+    return number * *scale;
+}
+
 } // namespace
+
+double divisionsFromLeft(double fractionFromLeft)
+{
+    return fractionFromLeft * 10;
+}
+
+double divisionsAboveCentre(double fractionFromTop)
+{
+    return -fractionFromTop * 8 + 4;
+}
+
+std::optional<double> secondsPerDivision(const QString& timeBase)
+{
+    return perDivision(timeBase, timeUnit(timeBase), u's');
+}
+
+std::optional<double> voltsPerDivision(const QString& gain)
+{
+    // voltageUnit reads "uV" as "V", as the readouts show it; the scale needs the prefix.
+    const QString tail = gain.right(2);
+    return perDivision(gain, tail.size() == 2 && tail[0].isLetter() ? tail : tail.right(1), u'V');
+}
 
 QString timeUnit(const QString& timeBase)
 {
@@ -34,10 +84,10 @@ QString voltageUnit(const QString& gain)
 TimeTexts timeReadouts(const QString& timeBase, int oldX, int oldX2, int w, const QLocale& locale)
 {
     const double v = Format::leadingNumber(timeBase);
-    const auto t1 = static_cast<float>(Format::roundDecimals(fraction(oldX, w) * 10 * v, 1));
-    const auto t2 = static_cast<float>(Format::roundDecimals(fraction(oldX2, w) * 10 * v, 1));
+    const auto t1 = static_cast<float>(Format::roundDecimals(divisionsFromLeft(fraction(oldX, w)) * v, 1));
+    const auto t2 = static_cast<float>(Format::roundDecimals(divisionsFromLeft(fraction(oldX2, w)) * v, 1));
     const double diff = static_cast<double>(oldX2) - static_cast<double>(oldX);
-    const auto dT = static_cast<float>(std::fabs(fraction(diff, w) * 10 * v));
+    const auto dT = static_cast<float>(std::fabs(divisionsFromLeft(fraction(diff, w)) * v));
     const QString u = timeUnit(timeBase);
 
     TimeTexts out;
@@ -68,8 +118,8 @@ VoltageTexts voltageReadouts(const QString& gain, int oldY, int oldY2, int h, co
         out = {zero, zero, zero};
         return out;
     }
-    const double d1 = Format::roundDecimals(fraction(-static_cast<double>(oldY), h) * 8 + 4, 1);
-    const double d2 = Format::roundDecimals(fraction(-static_cast<double>(oldY2), h) * 8 + 4, 1);
+    const double d1 = Format::roundDecimals(divisionsAboveCentre(fraction(oldY, h)), 1);
+    const double d2 = Format::roundDecimals(divisionsAboveCentre(fraction(oldY2, h)), 1);
     const auto v1 = static_cast<float>(d1 * g);
     const auto v2 = static_cast<float>(d2 * g);
     const double diff = static_cast<double>(oldY2) - static_cast<double>(oldY);

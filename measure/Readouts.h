@@ -39,6 +39,20 @@ VoltageTexts voltageReadouts(const QString& gain, int oldY, int oldY2, int h, co
 // A text shorter than two characters gives itself.
 QString timeUnit(const QString& timeBase);
 
+// Divisions across the screen from its left edge at `fractionFromLeft` of its width (10 in all).
+double divisionsFromLeft(double fractionFromLeft);
+
+// Divisions above the screen's centre line at `fractionFromTop` of its height: the top edge is
+// 4 divisions up, the bottom edge 4 down.
+double divisionsAboveCentre(double fractionFromTop);
+
+// The scale a time-base or gain text stands for, in seconds or volts per division: the number it
+// begins with in its unit ("100ms" -> 0.1, " 10us" -> 1e-5, "500mV" -> 0.5, "   2V" -> 2).
+// nullopt when the unit is none of s, ms, us, ns (V, mV, uV for a gain), or the text begins
+// with no number.
+std::optional<double> secondsPerDivision(const QString& timeBase);
+std::optional<double> voltsPerDivision(const QString& gain);
+
 // Voltage unit: the last two characters of gain, or the last one alone when the first of
 // those two is not 'm' ("500mV"->"mV", "   2V"->"V"). A text shorter than two gives itself.
 QString voltageUnit(const QString& gain);

@@ -17,6 +17,7 @@ PACKAGES=(
   weston qt6-wayland
   clang-format-19
   mount
+  python3
 )
 # What scripts/package adds, and scripts/fuzz.
 PACKAGING_PACKAGES=(dpkg-dev lintian appstream desktop-file-utils file)

@@ -27,22 +27,45 @@ Answer QtDialogs::question(QWidget* parent, const QString& text)
     }
 }
 
-std::optional<QString> QtDialogs::saveFileName(QWidget* parent, const QString& title, const QString& filter,
-                                               const QString& fileName)
+namespace {
+
+// The dialogs' filter texts use bars between description and pattern; Qt wants the choices one
+// by one, the pattern in parentheses, which the descriptions already carry.
+QStringList choices(const QString& filter)
 {
-    // The save dialog's filter text uses bars between description and pattern; Qt wants ";;"
-    // between choices and the pattern in parentheses, which the descriptions already carry.
     const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList choices;
+    QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        choices << parts[i];
-    QFileDialog dialog(parent, title, QString(), choices.join(QStringLiteral(";;")));
+        out << parts[i];
+    return out;
+}
+
+} // namespace
+
+std::optional<SaveChoice> QtDialogs::saveFileName(QWidget* parent, const QString& title,
+                                                  const QString& filter, const QString& fileName)
+{
+    const QStringList names = choices(filter);
+    QFileDialog dialog(parent, title, QString(), names.join(QStringLiteral(";;")));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!choices.isEmpty()) dialog.selectNameFilter(choices.first());
+    if (!names.isEmpty()) dialog.selectNameFilter(names.first());
     dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return SaveChoice{dialog.selectedFiles().first(),
+                      int(std::max<qsizetype>(0, names.indexOf(dialog.selectedNameFilter())))};
+}
+
+std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& title, const QString& filter)
+{
+    const QStringList names = choices(filter);
+    QFileDialog dialog(parent, title, QString(), names.join(QStringLiteral(";;")));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!names.isEmpty()) dialog.selectNameFilter(names.first());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
 }

@@ -1,6 +1,7 @@
 #include "ui/FormPrinc.h"
 
 #include "acquisition/FrameDecoder.h"
+#include "acquisition/TrameCsv.h"
 #include "measure/Format.h"
 #include "measure/Readouts.h"
 #include "ui/Artwork.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -70,6 +72,8 @@ void FormPrinc::connectHandlers()
     connect(chkXY, &QRadioButton::clicked, this, &FormPrinc::chkXY_Click);
     connect(CmdSave, &QPushButton::clicked, this, &FormPrinc::CmdSave_Click);
     connect(Save, &QAction::triggered, this, &FormPrinc::Save_Click);
+    connect(Open, &QAction::triggered, this, &FormPrinc::Open_Click);
+    connect(chkRunStop, &QCheckBox::toggled, this, &FormPrinc::chkRunStop_Click);
     connect(Quit, &QAction::triggered, this, &FormPrinc::Quit_Click);
     connect(about, &QAction::triggered, this, &FormPrinc::about_Click);
     connect(com(1), &QAction::triggered, this, &FormPrinc::com1_Click);
@@ -94,7 +98,8 @@ QLabel* FormPrinc::panel(const QString& key) const
 
 void FormPrinc::setStatus(const QString& text)
 {
-    statusPanel->setText(text);
+    // While a file is shown the panel names it: reception goes on, its news would hide that.
+    if (fichierAffiche_.isEmpty()) statusPanel->setText(text);
 }
 
 // ---- Reception ---------------------------------------------------------------------
@@ -183,6 +188,17 @@ void FormPrinc::Receive_scope(const QByteArray& frame)
 {
     const acquisition::DecodedFrame d = acquisition::decodeFrame(frame);
     ++framesDecoded;
+    // A frame opened from a file stays on the panel until the user goes back to live ones.
+    if (fichierAffiche_.isEmpty()) {
+        affiche(d);
+        setStatus(QStringLiteral("Rx OK"));
+        if (chkRunStop->isChecked()) DrawGraph();
+    }
+}
+
+// The record and the panel's indicators from one frame, whether it came from the board or a file.
+void FormPrinc::affiche(const acquisition::DecodedFrame& d)
+{
     gain1 = QString::fromLatin1(d.gain1);
     setParamCaption(gainCH1, gain1 + QStringLiteral("/div"));
     AC_CH(1)->setChecked(d.ac1);
@@ -203,9 +219,25 @@ void FormPrinc::Receive_scope(const QByteArray& frame)
     CH(1)->setChecked(true);
     CH(2)->setChecked(!single);
 
+    trigText_ = d.trigText;
+    trigLevel_ = d.trigLevel;
     setParamCaption(lblTrig, QString::fromLatin1(d.trigText) + QString::number(d.trigLevel));
-    setStatus(QStringLiteral("Rx OK"));
-    if (chkRunStop->isChecked()) DrawGraph();
+}
+
+// The frame the record holds, with the couplings as the panel shows them.
+acquisition::DecodedFrame FormPrinc::enregistrement() const
+{
+    acquisition::DecodedFrame d;
+    d.gain1 = gain1.toLatin1();
+    d.ac1 = AC_CH(1)->isChecked();
+    d.ch1 = dataCH1;
+    d.gain2 = gain2.toLatin1();
+    d.ac2 = AC_CH(2)->isChecked();
+    d.ch2 = dataCH2;
+    d.timeField = timeBase.chopped(std::min<qsizetype>(1, timeBase.size())).toLatin1();
+    d.trigText = trigText_;
+    d.trigLevel = trigLevel_;
+    return d;
 }
 
 // ---- Drawing -----------------------------------------------------------------------
@@ -228,6 +260,9 @@ void FormPrinc::displaySize(int& width, int& height) const
 
 void FormPrinc::DrawGraph()
 {
+    // With Run/Stop unticked frames go on filling the record without being drawn: a save
+    // writes the frame the screen shows, not the latest one.
+    trameDessinee_ = enregistrement();
     if (chkScope->isChecked())
         cmdScope_Click();
     else
@@ -500,6 +535,7 @@ void FormPrinc::Form_Load()
     timeBase = QStringLiteral("100ms");
     gain1 = QStringLiteral("500mV");
     gain2 = QStringLiteral("   2V");
+    trameDessinee_ = enregistrement();
 }
 
 void FormPrinc::Quit_Click()
@@ -531,7 +567,37 @@ void FormPrinc::keyFailed(const QString& reason)
 
 void FormPrinc::Save_Click()
 {
-    Sauvegarde::SauveImage(this, dialogs_, [this] { return Scope->Image(); }, Ret);
+    Sauvegarde::Contenus contenus;
+    contenus.image = [this] { return Scope->Image(); };
+    contenus.ecran = [this] { return Scope->screenImage(); };
+    contenus.donnees = [this] { return acquisition::TrameCsv::ecrit(trameDessinee_, QLocale()); };
+    Sauvegarde::SauveImage(this, dialogs_, contenus, Ret);
+}
+
+void FormPrinc::Open_Click()
+{
+    const std::optional<QString> path =
+        dialogs_.openFileName(this, QStringLiteral("Ouvre une trame enregistr\u00e9e"),
+                              QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv|Tous les fichiers (*.*)|*.*"));
+    if (!path) return;
+    const acquisition::TrameCsv::Lecture lu = acquisition::TrameCsv::litFichier(*path);
+    if (!lu.trame) {
+        dialogs_.warning(this, QStringLiteral("Impossible d'ouvrir %1 : %2.").arg(*path, lu.refus));
+        return;
+    }
+    fichierAffiche_ = QFileInfo(*path).fileName();
+    statusPanel->setText(fichierAffiche_);
+    chkRunStop->setChecked(false);
+    affiche(*lu.trame);
+    DrawGraph();
+}
+
+void FormPrinc::chkRunStop_Click()
+{
+    if (!chkRunStop->isChecked() || fichierAffiche_.isEmpty()) return;
+    // Back to the board: its next frame takes the screen.
+    fichierAffiche_.clear();
+    setStatus(QStringLiteral("Etat"));
 }
 
 void FormPrinc::about_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/FrameAssembler.h"
+#include "acquisition/FrameDecoder.h"
 #include "acquisition/PortWait.h"
 #include "acquisition/SerialDevices.h"
 #include "acquisition/SerialLink.h"
@@ -85,6 +86,9 @@ public:
     void CmdResetOffset_Click(int index);
     void CmdSave_Click() { Save_Click(); }
     void Save_Click();
+    // Shows a frame saved as CSV and keeps it on the panel until Run/Stop is ticked again.
+    void Open_Click();
+    void chkRunStop_Click();
     void about_Click();
     void Scope_MouseDown(int button, int shift, float x, float y);
     void Scope_MouseMove(int button, int shift, float x, float y);
@@ -154,6 +158,8 @@ private:
     void connectHandlers();
     void setStatus(const QString& text);
     void setParamCaption(QLabel* label, const QString& text);
+    void affiche(const acquisition::DecodedFrame& d);
+    acquisition::DecodedFrame enregistrement() const;
     Tracage::Voies voies() const;
     void displaySize(int& width, int& height) const;
     void portLost();
@@ -177,6 +183,11 @@ private:
     quint64 rxStarts_ = 0; // frames begun, to tell whether a timeout tick still concerns its frame
     std::function<void()> affParam_;
     std::function<void()> drawGraph_;
+    // The trigger as decoded: the panel's caption joins its text and level past telling apart.
+    QByteArray trigText_ = "Auto>";
+    int trigLevel_ = 128;
+    QString fichierAffiche_;                  // the name of the file shown instead of live frames
+    acquisition::DecodedFrame trameDessinee_; // the frame on the screen, as last drawn
 };
 
 } // namespace ui

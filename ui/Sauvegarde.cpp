@@ -7,17 +7,23 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <iterator>
 
 namespace Sauvegarde {
 namespace {
 
 const QString kDialogTitle = QStringLiteral("Enregistre le trac\u00e9");
-const QString kFilter = QStringLiteral("Fichiers BMP (*.bmp)|*.bmp|Tous les fichiers (*.*)|*.*");
+const QString kFilter = QStringLiteral("Fichiers BMP (*.bmp)|*.bmp|Donn\u00e9es CSV (*.csv)|*.csv|"
+                                       "Image PNG (*.png)|*.png|Tous les fichiers (*.*)|*.*");
+// The kind each of kFilter's choices stands for, in its order; all files means a BMP.
+constexpr Genre kFilterKinds[] = {Genre::Bmp, Genre::Csv, Genre::Png, Genre::Bmp};
 const QString kDefaultName = QStringLiteral("image.bmp");
 
-QString failure(const QString& description)
+QString failure(Genre genre, const QString& description)
 {
-    return QStringLiteral("Impossible d'enregistrer l'image : ") + description;
+    return (genre == Genre::Csv ? QStringLiteral("Impossible d'enregistrer les donn\u00e9es : ")
+                                : QStringLiteral("Impossible d'enregistrer l'image : ")) +
+           description;
 }
 
 int normalFileNameLength(const QFileInfo& info)
@@ -41,17 +47,14 @@ QString replaceRefusal(const QString& path)
     return {};
 }
 
-// Writes beside the target and renames over it only once the whole picture is on disk, so a
+// Writes beside the target and renames over it only once the whole file is on disk, so a
 // failed write (full disk, folder not writable) leaves any existing file as it was.
-QString writeBmp(const QString& path, const QImage& picture)
+QString writeFile(const QString& path, const std::function<QString(QIODevice&)>& write)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    // The format is named: the extension, if any, has no say in it.
-    QImageWriter writer(&file, "BMP");
-    if (!writer.write(picture)) {
-        const QString description =
-            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+    if (const QString error = write(file); !error.isEmpty()) {
+        const QString description = file.error() != QFileDevice::NoError ? file.errorString() : error;
         file.cancelWriting();
         return description;
     }
@@ -59,15 +62,49 @@ QString writeBmp(const QString& path, const QImage& picture)
     return {};
 }
 
+// The format is named: the extension, if any, has no say in it.
+QString writePicture(QIODevice& device, const QImage& picture, const char* format)
+{
+    QImageWriter writer(&device, format);
+    return writer.write(picture) ? QString() : writer.errorString();
+}
+
+QString write(const QString& path, Genre genre, const Contenus& contenus)
+{
+    return writeFile(path, [&](QIODevice& device) {
+        switch (genre) {
+        case Genre::Csv: {
+            const QByteArray data = contenus.donnees();
+            return device.write(data) == data.size() ? QString() : device.errorString();
+        }
+        case Genre::Png:
+            return writePicture(device, contenus.ecran(), "PNG");
+        case Genre::Bmp:
+            break;
+        }
+        return writePicture(device, contenus.image(), "BMP");
+    });
+}
+
 } // namespace
 
-void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const std::function<QImage()>& picture, int& Ret)
+Genre genre(const QString& path, int filter)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("csv")) return Genre::Csv;
+    if (suffix == QLatin1String("png")) return Genre::Png;
+    if (suffix == QLatin1String("bmp")) return Genre::Bmp;
+    return filter >= 0 && filter < int(std::size(kFilterKinds)) ? kFilterKinds[filter] : Genre::Bmp;
+}
+
+void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const Contenus& contenus, int& Ret)
 {
     for (;;) {
-        const std::optional<QString> chosen =
+        const std::optional<ui::SaveChoice> chosen =
             dialogs.saveFileName(parent, kDialogTitle, kFilter, kDefaultName);
         if (!chosen) return;
-        const QString& path = *chosen;
+        const QString& path = chosen->path;
+        const Genre kind = genre(path, chosen->filter);
 
         Ret = normalFileNameLength(QFileInfo(path));
         if (Ret != 0) {
@@ -76,13 +113,13 @@ void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const std::function<QImag
                 parent, QStringLiteral("Replacer le fichier existant - ") + path + QStringLiteral(" ?"));
             if (answer != ui::Answer::Yes) continue;
             if (const QString refusal = replaceRefusal(path); !refusal.isEmpty()) {
-                dialogs.warning(parent, failure(refusal));
+                dialogs.warning(parent, failure(kind, refusal));
                 return;
             }
         }
 
-        if (const QString error = writeBmp(path, picture()); !error.isEmpty())
-            dialogs.warning(parent, failure(error));
+        if (const QString error = write(path, kind, contenus); !error.isEmpty())
+            dialogs.warning(parent, failure(kind, error));
         return;
     }
 }

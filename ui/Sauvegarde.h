@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
+#include <QString>
 #include <functional>
 
 class QWidget;
@@ -11,10 +13,25 @@ class Dialogs;
 
 namespace Sauvegarde {
 
-// "Save Bmp": asks for a file name, asks before replacing an existing file, then writes
-// `picture()` there as a BMP file: the display's own picture, asked for only when the file is
-// written, after the dialogs have closed (frames may have been drawn meanwhile). Ret receives the length of
-// the name of the normal file found at the chosen path (0 when there is none).
-void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const std::function<QImage()>& picture, int& Ret);
+// What a save writes: the display's picture, or the frame behind it as numbers.
+enum class Genre { Bmp, Csv, Png };
+
+// The kind a chosen name is written in: its extension (.bmp, .csv, .png, in any case), otherwise
+// the filter chosen in the dialog (BMP, CSV, PNG, all files: a BMP), by its place.
+Genre genre(const QString& path, int filter);
+
+// Each asked for only when its file is written, after the dialogs have closed (frames may have
+// been drawn meanwhile).
+struct Contenus
+{
+    std::function<QImage()> image{};       // the display's picture at 1x: BMP
+    std::function<QImage()> ecran{};       // the picture as the screen shows it: PNG
+    std::function<QByteArray()> donnees{}; // the frame as a CSV file
+};
+
+// "Save Bmp": asks for a file name, asks before replacing an existing file, then writes there the
+// kind genre() gives. Ret receives the length of the name of the normal file found at the chosen
+// path (0 when there is none).
+void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const Contenus& contenus, int& Ret);
 
 } // namespace Sauvegarde

@@ -68,9 +68,16 @@ TEST_F(DesktopTitles, AreExactlyWhatTheProgramNames)
     const Case modals[] = {
         {"save dialog",
          [&] {
-             Sauvegarde::SauveImage(w.get(), real, [] { return QImage(8, 8, QImage::Format_RGB32); }, ret);
+             // Closed unanswered: nothing is asked of the contents.
+             Sauvegarde::SauveImage(w.get(), real, {}, ret);
          },
          QStringLiteral("Enregistre le trac\u00e9")},
+        {"open dialog",
+         [&] {
+             real.openFileName(w.get(), QStringLiteral("Ouvre une trame enregistr\u00e9e"),
+                               QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv"));
+         },
+         QStringLiteral("Ouvre une trame enregistr\u00e9e")},
         {"question box",
          [&] { real.question(w.get(), QStringLiteral("Replacer le fichier existant - x ?")); },
          QStringLiteral("Vantor LCD")},

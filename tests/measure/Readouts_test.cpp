@@ -181,3 +181,28 @@ TEST(ReadoutsVoltage, FrenchDecimalComma)
 }
 
 } // namespace
+
+TEST(Readouts, ScalePerDivisionFromTheTextsNumberAndUnit)
+{
+    const struct
+    {
+        const char* text;
+        bool gain;
+        std::optional<double> scale;
+    } cases[] = {
+        {"100ms", false, 0.1},    {" 10us", false, 1e-5},        {"   1s", false, 1.0},
+        {" 50ns", false, 5e-8},   {"s", false, std::nullopt},    {"100xs", false, std::nullopt},
+        {"500mV", true, 0.5},     {"   2V", true, 2.0},          {" 10uV", true, 1e-5},
+        {"", true, std::nullopt}, {"  1V ", true, std::nullopt}, {"   V", true, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString text = QString::fromLatin1(c.text);
+        const std::optional<double> scale =
+            c.gain ? Readouts::voltsPerDivision(text) : Readouts::secondsPerDivision(text);
+        ASSERT_EQ(scale.has_value(), c.scale.has_value());
+        if (scale) {
+            EXPECT_DOUBLE_EQ(*scale, *c.scale);
+        }
+    }
+}

@@ -4,33 +4,65 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
+#include <vector>
 
 namespace testing_support {
 
-// Answers in place of the user and remembers what was asked.
+// Answers in place of the user from a script, and remembers what was asked. An empty script
+// answers Cancel everywhere.
 struct FakeDialogs final : ui::Dialogs
 {
+    struct Request
+    {
+        QString title;
+        QString filter;
+        QString fileName;
+    };
+
+    // Scripts, one entry per dialog or box shown; nullopt: Cancel in that dialog.
+    std::deque<ui::Answer> answers;
+    std::deque<std::optional<QString>> fileNames; // save dialog
+    std::deque<int> filters;                      // filter chosen there; the first one when empty
+    std::deque<std::optional<QString>> openNames; // open dialog
+    // What happens on screen while the user looks at a save dialog, or at a question.
+    std::function<void()> whileChoosing, whileAsking;
+
     QStringList warnings;
     QStringList questions;
-    std::deque<ui::Answer> answers;
-    std::deque<std::optional<QString>> fileNames;
+    std::vector<Request> saveRequests, openRequests;
 
     void warning(QWidget*, const QString& text) override { warnings << text; }
     ui::Answer question(QWidget*, const QString& text) override
     {
         questions << text;
-        if (answers.empty()) return ui::Answer::Cancel;
-        const ui::Answer a = answers.front();
-        answers.pop_front();
-        return a;
+        if (whileAsking) whileAsking();
+        return next(answers).value_or(ui::Answer::Cancel);
     }
-    std::optional<QString> saveFileName(QWidget*, const QString&, const QString&, const QString&) override
+    std::optional<ui::SaveChoice> saveFileName(QWidget*, const QString& title, const QString& filter,
+                                               const QString& fileName) override
     {
-        if (fileNames.empty()) return std::nullopt;
-        // A copy: GCC 12 sees the moved-from optional as maybe uninitialised.
-        const std::optional<QString> f = fileNames.front();
-        fileNames.pop_front();
-        return f;
+        saveRequests.push_back({title, filter, fileName});
+        if (whileChoosing) whileChoosing();
+        const std::optional<QString> name = next(fileNames).value_or(std::nullopt);
+        const int filterChosen = next(filters).value_or(0);
+        if (!name) return std::nullopt;
+        return ui::SaveChoice{*name, filterChosen};
+    }
+    std::optional<QString> openFileName(QWidget*, const QString& title, const QString& filter) override
+    {
+        openRequests.push_back({title, filter, {}});
+        return next(openNames).value_or(std::nullopt);
+    }
+
+private:
+    template <typename T> static std::optional<T> next(std::deque<T>& script)
+    {
+        if (script.empty()) return std::nullopt;
+        // A copy: GCC 12 sees a moved-from optional as maybe uninitialised.
+        const T front = script.front();
+        script.pop_front();
+        return front;
     }
 };
 

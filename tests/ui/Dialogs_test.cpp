@@ -3,6 +3,7 @@
 #include "ui/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -11,6 +12,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <optional>
@@ -166,40 +168,77 @@ TEST(QtDialogs, WarningBoxHasTheProgramNameAndOneButton)
     EXPECT_EQ(seen.buttons, 1);
 }
 
+// What a file dialog showed when it opened.
+struct FileDialogSeen
+{
+    QString title, selectedFilter, name;
+    QStringList filters;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+};
+
+// Notes what the next file dialog shows, then lets `play` answer it; any other modal is closed.
+void onNextFileDialog(FileDialogSeen& seen, const std::function<void(QFileDialog&)>& play)
+{
+    onNextModal([&seen, play](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        seen = {dialog->windowTitle(), dialog->selectedNameFilter(),
+                QFileInfo(dialog->selectedFiles().value(0)).fileName(), dialog->nameFilters(),
+                dialog->fileMode()};
+        play(*dialog);
+    });
+}
+
 TEST(QtDialogs, SaveDialogOffersTheFiltersAndNameAndReturnsTheChoice)
 {
     QTemporaryDir folder;
     const QString chosen = folder.filePath(QStringLiteral("trace.bmp"));
     for (const bool save : {true, false}) {
         SCOPED_TRACE(save ? "Enregistrer" : "Annuler");
-        QString title, name, selectedFilter;
-        QStringList filters;
-        onNextModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (!dialog) {
-                modal->close();
-                return;
-            }
-            title = dialog->windowTitle();
-            filters = dialog->nameFilters();
-            selectedFilter = dialog->selectedNameFilter();
-            name = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        FileDialogSeen seen;
+        onNextFileDialog(seen, [&](QFileDialog& dialog) {
             if (save) {
-                dialog->selectFile(chosen);
+                dialog.selectNameFilter(QStringLiteral("Tous les fichiers (*.*)"));
+                dialog.selectFile(chosen);
                 // What the Save button does; QFileDialog hides accept() but keeps QDialog's.
-                static_cast<QDialog*>(dialog)->accept();
+                static_cast<QDialog&>(dialog).accept();
             } else {
-                dialog->reject();
+                dialog.reject();
             }
         });
-        const std::optional<QString> result =
+        const std::optional<ui::SaveChoice> result =
             ui::QtDialogs().saveFileName(nullptr, kSaveTitle, kFilter, QStringLiteral("image.bmp"));
-        EXPECT_EQ(title, kSaveTitle);
-        EXPECT_EQ(filters, QStringList({"Fichiers BMP (*.bmp)", "Tous les fichiers (*.*)"}));
-        EXPECT_EQ(selectedFilter, QStringLiteral("Fichiers BMP (*.bmp)"));
-        EXPECT_EQ(name, QStringLiteral("image.bmp"));
-        EXPECT_EQ(result, save ? std::optional(chosen) : std::nullopt);
+        EXPECT_EQ(seen.title, kSaveTitle);
+        EXPECT_EQ(seen.filters, QStringList({"Fichiers BMP (*.bmp)", "Tous les fichiers (*.*)"}));
+        EXPECT_EQ(seen.selectedFilter, QStringLiteral("Fichiers BMP (*.bmp)"));
+        EXPECT_EQ(seen.name, QStringLiteral("image.bmp"));
+        EXPECT_EQ(result ? std::optional(result->path) : std::nullopt,
+                  save ? std::optional(chosen) : std::nullopt);
+        EXPECT_EQ(result ? result->filter : -1, save ? 1 : -1) << "the filter chosen, by its place";
     }
+}
+
+TEST(QtDialogs, OpenDialogOffersItsFiltersAndReturnsAnExistingFile)
+{
+    QTemporaryDir folder;
+    const QString existing = folder.filePath(QStringLiteral("trame.csv"));
+    ASSERT_TRUE(QFile(existing).open(QIODevice::WriteOnly));
+    FileDialogSeen seen;
+    onNextFileDialog(seen, [&](QFileDialog& dialog) {
+        dialog.selectFile(existing);
+        static_cast<QDialog&>(dialog).accept();
+    });
+    const std::optional<QString> result = ui::QtDialogs().openFileName(
+        nullptr, QStringLiteral("Ouvre"),
+        QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv|Tous les fichiers (*.*)|*.*"));
+    EXPECT_EQ(seen.title, QStringLiteral("Ouvre"));
+    EXPECT_EQ(seen.filters, QStringList({"Donn\u00e9es CSV (*.csv)", "Tous les fichiers (*.*)"}));
+    EXPECT_EQ(seen.selectedFilter, seen.filters.value(0));
+    EXPECT_EQ(seen.mode, QFileDialog::ExistingFile);
+    EXPECT_EQ(result, std::optional(existing));
 }
 
 } // namespace

@@ -497,11 +497,12 @@ TEST_F(Panel, KeypadWithThePortClosedWarnsInFrench)
         << dialogs.warnings.first().toStdString();
 }
 
-TEST_F(Panel, OpenMenuItemDoesNothingAndQuitCloses)
+TEST_F(Panel, OpenCancelledChangesNothingAndQuitCloses)
 {
     w->show();
     const QImage before = w->Scope->Image().copy();
     w->Open->trigger();
+    EXPECT_EQ(dialogs.openRequests.size(), 1u);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->Scope->Image(), before);
     w->Quit->trigger();

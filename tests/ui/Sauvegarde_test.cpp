@@ -1,4 +1,5 @@
-#include "ui/Dialogs.h"
+#include "support/Bmp.h"
+#include "support/FakeDialogs.h"
 #include "ui/Sauvegarde.h"
 
 #include <QDir>
@@ -8,117 +9,19 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <deque>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <vector>
 
 namespace {
 
+using testing_support::FakeDialogs;
 using ui::Answer;
 
 const QString kTitle = QStringLiteral("Enregistre le trac\u00e9");
-const QString kFilter = QStringLiteral("Fichiers BMP (*.bmp)|*.bmp|Tous les fichiers (*.*)|*.*");
+const QString kFilter = QStringLiteral("Fichiers BMP (*.bmp)|*.bmp|Donn\u00e9es CSV (*.csv)|*.csv|"
+                                       "Image PNG (*.png)|*.png|Tous les fichiers (*.*)|*.*");
 const QString kWarningStart = QStringLiteral("Impossible d'enregistrer l'image : ");
-
-// Plays the user: answers from a script, and keeps every box and dialog it was shown.
-class ScriptedDialogs final : public ui::Dialogs
-{
-public:
-    struct SaveRequest
-    {
-        QString title;
-        QString filter;
-        QString fileName;
-    };
-
-    std::deque<std::optional<QString>> fileNames; // nullopt: Cancel in the save dialog
-    std::deque<Answer> answers;
-    std::function<void()> whileAsking;
-
-    std::vector<SaveRequest> saveRequests;
-    std::vector<QString> questions;
-    std::vector<QString> warnings;
-
-    void warning(QWidget*, const QString& text) override { warnings.push_back(text); }
-
-    Answer question(QWidget*, const QString& text) override
-    {
-        questions.push_back(text);
-        if (whileAsking) whileAsking();
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text.toStdString();
-            return Answer::Cancel;
-        }
-        const Answer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-
-    std::optional<QString> saveFileName(QWidget*, const QString& title, const QString& filter,
-                                        const QString& fileName) override
-    {
-        saveRequests.push_back({title, filter, fileName});
-        if (fileNames.empty()) {
-            ADD_FAILURE() << "save dialog shown once too often";
-            return std::nullopt;
-        }
-        const std::optional<QString> name = fileNames.front();
-        fileNames.pop_front();
-        return name;
-    }
-};
-
-// Decodes a 24- or 32-bit BMP file by its headers and rows, independently of Qt's reader.
-struct Bitmap
-{
-    int width = 0;
-    int height = 0;
-    std::vector<QRgb> pixels;
-};
-
-std::optional<Bitmap> decodeBmp(const QByteArray& file)
-{
-    const auto byte = [&file](qsizetype at) { return quint32(quint8(file.at(at))); };
-    const auto u16 = [&](qsizetype at) { return byte(at) | byte(at + 1) << 8; };
-    const auto u32 = [&](qsizetype at) { return u16(at) | u16(at + 2) << 16; };
-    if (file.size() < 54 || !file.startsWith("BM") || u32(2) != quint32(file.size())) return std::nullopt;
-    const quint32 pixelsAt = u32(10);
-    const int width = qint32(u32(18));
-    const int signedHeight = qint32(u32(22));
-    const int bits = int(u16(28));
-    const quint32 compression = u32(30);
-    const bool bitFields = compression == 3 && bits == 32;
-    if (u32(14) < 40 || u16(26) != 1 || width <= 0 || signedHeight == 0 || (bits != 24 && bits != 32) ||
-        (compression != 0 && !bitFields))
-        return std::nullopt;
-    const quint32 red = bitFields ? u32(54) : 0xff0000;
-    const quint32 green = bitFields ? u32(58) : 0xff00;
-    const quint32 blue = bitFields ? u32(62) : 0xff;
-    const auto channel = [](quint32 value, quint32 mask) {
-        if (mask == 0) return 0;
-        int shift = 0;
-        while (!(mask & 1u << shift))
-            ++shift;
-        return int((value & mask) >> shift);
-    };
-
-    Bitmap bitmap;
-    bitmap.width = width;
-    bitmap.height = std::abs(signedHeight);
-    const qsizetype stride = ((qsizetype(width) * bits + 31) / 32) * 4;
-    if (qsizetype(pixelsAt) + stride * bitmap.height > file.size()) return std::nullopt;
-    for (int y = 0; y < bitmap.height; ++y) {
-        // Rows are stored bottom-up unless the height is negative.
-        const qsizetype row = pixelsAt + stride * (signedHeight > 0 ? bitmap.height - 1 - y : y);
-        for (int x = 0; x < width; ++x) {
-            const qsizetype at = row + qsizetype(x) * bits / 8;
-            const quint32 value = bits == 24 ? byte(at) | byte(at + 1) << 8 | byte(at + 2) << 16 : u32(at);
-            bitmap.pixels.push_back(qRgb(channel(value, red), channel(value, green), channel(value, blue)));
-        }
-    }
-    return bitmap;
-}
 
 QByteArray contents(const QString& path)
 {
@@ -161,7 +64,7 @@ QImage testPicture(int seed = 0)
     const QByteArray data = contents(path);
     if (!data.startsWith("BM"))
         return ::testing::AssertionFailure() << path.toStdString() << " does not start with BM";
-    const std::optional<Bitmap> bitmap = decodeBmp(data);
+    const std::optional<testing_support::Bitmap> bitmap = testing_support::decodeBmp(data);
     if (!bitmap)
         return ::testing::AssertionFailure() << path.toStdString() << " is not a BMP this test can read";
     if (bitmap->width != expected.width() || bitmap->height != expected.height())
@@ -173,7 +76,21 @@ QImage testPicture(int seed = 0)
     return ::testing::AssertionSuccess();
 }
 
-void expectDialogSettingsEveryTime(const ScriptedDialogs& dialogs)
+// The picture for a BMP; the PNG and the CSV get contents of their own, to tell them apart.
+Sauvegarde::Contenus contenus(const std::function<QImage()>& picture)
+{
+    return {picture, [] { return testPicture(55); }, [] { return QByteArray("Vantor LCD;trame;1\n"); }};
+}
+
+void save(FakeDialogs& dialogs, const std::function<QImage()>& picture, int& ret)
+{
+    const size_t names = dialogs.fileNames.size(), answers = dialogs.answers.size();
+    Sauvegarde::SauveImage(nullptr, dialogs, contenus(picture), ret);
+    EXPECT_EQ(dialogs.saveRequests.size(), names) << "save dialogs shown and scripted";
+    EXPECT_EQ(size_t(dialogs.questions.size()), answers) << "questions asked and scripted";
+}
+
+void expectDialogSettingsEveryTime(const FakeDialogs& dialogs)
 {
     for (const auto& request : dialogs.saveRequests) {
         EXPECT_EQ(request.title, kTitle);
@@ -194,12 +111,12 @@ protected:
 
     void save()
     {
-        Sauvegarde::SauveImage(nullptr, dialogs, [&] { return picture; }, ret);
+        ::save(dialogs, [&] { return picture; }, ret);
         expectDialogSettingsEveryTime(dialogs);
     }
 
     QTemporaryDir folder;
-    ScriptedDialogs dialogs;
+    FakeDialogs dialogs;
     QImage picture = testPicture();
     int ret = 99;
 };
@@ -265,19 +182,19 @@ TEST(SauveImage, AnswersToTheReplaceQuestion)
         QTemporaryDir folder;
         const QString existing = folder.filePath("trace.bmp");
         writeFile(existing, old);
-        ScriptedDialogs dialogs;
+        FakeDialogs dialogs;
         for (const char* name : c.names)
             dialogs.fileNames.push_back(name ? std::optional(folder.filePath(name)) : std::nullopt);
         dialogs.answers = c.answers;
         const QImage picture = testPicture();
         int ret = -1;
 
-        Sauvegarde::SauveImage(nullptr, dialogs, [&] { return picture; }, ret);
+        save(dialogs, [&] { return picture; }, ret);
 
         expectDialogSettingsEveryTime(dialogs);
         EXPECT_EQ(dialogs.saveRequests.size(), c.names.size());
         EXPECT_TRUE(dialogs.fileNames.empty() && dialogs.answers.empty()) << "script not played to the end";
-        EXPECT_EQ(dialogs.questions, std::vector<QString>(c.answers.size(), replaceQuestion(existing)));
+        EXPECT_EQ(dialogs.questions, QStringList(qsizetype(c.answers.size()), replaceQuestion(existing)));
         EXPECT_TRUE(dialogs.warnings.empty());
         EXPECT_EQ(ret, c.ret);
         if (c.replaced) {
@@ -357,11 +274,11 @@ TEST(SauveImage, PlacesThatCannotBeWrittenGiveAWarningAndWriteNothing)
         writeFile(folder.filePath("notes.txt"), "notes");
         ASSERT_TRUE(QDir(folder.path()).mkdir("captures"));
         const QStringList before = entries(folder.path());
-        ScriptedDialogs dialogs;
+        FakeDialogs dialogs;
         dialogs.fileNames = {folder.filePath(c.name)};
         int ret = -1;
 
-        Sauvegarde::SauveImage(nullptr, dialogs, [] { return testPicture(); }, ret);
+        save(dialogs, [] { return testPicture(); }, ret);
 
         EXPECT_EQ(ret, 0);
         EXPECT_TRUE(dialogs.questions.empty());
@@ -416,11 +333,11 @@ TEST(SauveImage, FolderWithoutWritePermission)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
-        ScriptedDialogs dialogs;
+        FakeDialogs dialogs;
         dialogs.fileNames = {locked + "/" + c.name};
         dialogs.answers = c.answers;
         int ret = -1;
-        Sauvegarde::SauveImage(nullptr, dialogs, [] { return testPicture(); }, ret);
+        save(dialogs, [] { return testPicture(); }, ret);
         ASSERT_EQ(dialogs.warnings.size(), 1u);
         EXPECT_TRUE(dialogs.warnings[0].startsWith(kWarningStart));
         EXPECT_EQ(entries(locked), QStringList{"trace.bmp"});
@@ -434,19 +351,62 @@ TEST(SauveImage, FileIsBmpWhateverTheNameSays)
         "image",       // no extension: used as typed, none added
         "trace.jpg",   // another picture type's extension
         "CAPTURE.BMP", // upper case
-        "scope.png",
     };
     for (const char* name : names) {
         SCOPED_TRACE(name);
         QTemporaryDir folder;
-        ScriptedDialogs dialogs;
+        FakeDialogs dialogs;
         dialogs.fileNames = {folder.filePath(name)};
         const QImage picture = testPicture(7);
         int ret = -1;
-        Sauvegarde::SauveImage(nullptr, dialogs, [&] { return picture; }, ret);
+        save(dialogs, [&] { return picture; }, ret);
         EXPECT_TRUE(dialogs.warnings.empty());
         EXPECT_EQ(entries(folder.path()), QStringList{name});
         EXPECT_TRUE(holdsPicture(folder.filePath(name), picture));
+    }
+}
+
+TEST(SauveImage, KindFollowsTheExtensionThenTheFilter)
+{
+    enum Filter { Bmp, Csv, Png, All };
+    struct Case
+    {
+        const char* name;
+        Filter filter;
+        Sauvegarde::Genre written;
+    };
+    using G = Sauvegarde::Genre;
+    const Case cases[] = {
+        {"trace", Bmp, G::Bmp},     {"trace", All, G::Bmp},     {"trace", Csv, G::Csv},
+        {"trace", Png, G::Png},     {"trace.jpg", Csv, G::Csv}, {"trace.jpg", All, G::Bmp},
+        {"trace.CSV", Bmp, G::Csv}, {"trace.csv", All, G::Csv}, {"trace.Png", Csv, G::Png},
+        {"trace.png", Bmp, G::Png}, {"trace.bmp", Csv, G::Bmp}, {"trace.BMP", Png, G::Bmp},
+        {"csv.tar", Png, G::Png},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " under filter " + std::to_string(c.filter));
+        QTemporaryDir folder;
+        FakeDialogs dialogs;
+        dialogs.fileNames = {folder.filePath(c.name)};
+        dialogs.filters = {c.filter};
+        const Sauvegarde::Contenus written = contenus([] { return testPicture(3); });
+        int ret = -1;
+        Sauvegarde::SauveImage(nullptr, dialogs, written, ret);
+        EXPECT_TRUE(dialogs.warnings.empty());
+        EXPECT_EQ(entries(folder.path()), QStringList{c.name}) << "the name as typed, nothing added";
+        const QString path = folder.filePath(c.name);
+        switch (c.written) {
+        case G::Bmp:
+            EXPECT_TRUE(holdsPicture(path, written.image()));
+            break;
+        case G::Png:
+            EXPECT_TRUE(contents(path).startsWith("\x89PNG"));
+            EXPECT_EQ(QImage(path, "PNG").convertToFormat(QImage::Format_RGB32), written.ecran());
+            break;
+        case G::Csv:
+            EXPECT_EQ(contents(path), written.donnees());
+            break;
+        }
     }
 }
 

@@ -67,7 +67,7 @@ TEST_F(FullDisk, ReplacingKeepsTheOldFileAndWarns)
     dialogs.fileNames = {dir.filePath(QStringLiteral("trace.bmp"))};
     dialogs.answers = {ui::Answer::Yes};
     int ret = 0;
-    Sauvegarde::SauveImage(nullptr, dialogs, [&] { return picture; }, ret);
+    Sauvegarde::SauveImage(nullptr, dialogs, {.image = [&] { return picture; }}, ret);
     ASSERT_EQ(dialogs.warnings.size(), 1) << "a failed write is reported";
     QFile old(dir.filePath(QStringLiteral("trace.bmp")));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
@@ -82,7 +82,7 @@ TEST_F(FullDisk, NewNameWarnsAndLeavesNothing)
     FakeDialogs dialogs;
     dialogs.fileNames = {dir.filePath(QStringLiteral("image.bmp"))};
     int ret = 0;
-    Sauvegarde::SauveImage(nullptr, dialogs, [&] { return picture; }, ret);
+    Sauvegarde::SauveImage(nullptr, dialogs, {.image = [&] { return picture; }}, ret);
     ASSERT_EQ(dialogs.warnings.size(), 1);
     EXPECT_EQ(entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("trace.bmp")}));
 }

@@ -1,36 +1,19 @@
-// "Save Bmp" on a scaled desktop writes the file a 1x desktop writes, bit for bit, including
-// the frames drawn while the dialog was open.
+// "Save Bmp" on a scaled desktop writes the BMP a 1x desktop writes, bit for bit, including
+// the frames drawn while the dialog was open; the PNG holds the screen's own pixels.
+#include "support/Bmp.h"
+#include "support/FakeDialogs.h"
 #include "support/Frames.h"
-#include "ui/Dialogs.h"
 #include "ui/FormPrinc.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
-#include <functional>
 #include <gtest/gtest.h>
-#include <utility>
 
 using namespace testing_support;
 
 namespace {
-
-// Chooses one file name; the board goes on sending while the dialog is open.
-struct ChoosingDialogs final : ui::Dialogs
-{
-    QString name;
-    std::function<void()> whileChoosing;
-
-    void warning(QWidget*, const QString&) override {}
-    ui::Answer question(QWidget*, const QString&) override { return ui::Answer::Cancel; }
-    std::optional<QString> saveFileName(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        if (name.isEmpty()) return std::nullopt;
-        whileChoosing();
-        return std::exchange(name, {});
-    }
-};
 
 QByteArray frame(int k)
 {
@@ -50,7 +33,7 @@ TEST(ScaledSave, WritesTheOneXFileOfTheLatestFrame)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const auto saved = [&](double ratio, bool frameDuringDialog) {
-        ChoosingDialogs dialogs;
+        FakeDialogs dialogs;
         ui::FormPrinc w(dialogs);
         w.Scope->setDeviceRatio(ratio);
         for (int n = 1; n <= 4; ++n)
@@ -61,7 +44,7 @@ TEST(ScaledSave, WritesTheOneXFileOfTheLatestFrame)
         w.Reception(frame(0));
         if (!frameDuringDialog) w.Reception(frame(1));
         const QString path = folder.filePath(QStringLiteral("at%1-%2.bmp").arg(ratio).arg(frameDuringDialog));
-        dialogs.name = path;
+        dialogs.fileNames = {path};
         dialogs.whileChoosing = [&] {
             if (frameDuringDialog) w.Reception(frame(1));
         };
@@ -74,5 +57,41 @@ TEST(ScaledSave, WritesTheOneXFileOfTheLatestFrame)
     for (const double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
         EXPECT_TRUE(saved(ratio, false) == oneX) << "ratio " << ratio;
         EXPECT_TRUE(saved(ratio, true) == oneX) << "ratio " << ratio << ", a frame during the dialog";
+    }
+}
+
+TEST(ScaledSave, PngHoldsThePixelsOnTheScreen)
+{
+    qputenv("VANTOR_COM1", "/nonexistent/vantor-scaled-save");
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const int ratio : {1, 2}) {
+        SCOPED_TRACE(ratio);
+        FakeDialogs dialogs;
+        ui::FormPrinc w(dialogs);
+        w.Scope->setDeviceRatio(ratio);
+        w.ChkCursTemps->setChecked(true);
+        w.curseurs = {1000, 3000, 900, 2900};
+        w.Reception(frame(0));
+        const QString png = folder.filePath(QStringLiteral("at%1.png").arg(ratio));
+        const QString bmp = folder.filePath(QStringLiteral("at%1.bmp").arg(ratio));
+        dialogs.fileNames = {png, bmp};
+        w.Save_Click();
+        w.Save_Click();
+        const QImage saved = QImage(png, "PNG").convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(saved.isNull());
+        const QImage oneX = w.Scope->Image();
+        EXPECT_EQ(saved.size(), oneX.size() * ratio);
+        const QImage shown = w.Scope->screenImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(saved == shown) << "the PNG is the screen's picture, pixel for pixel";
+        if (ratio == 1) {
+            QFile file(bmp);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            const std::optional<Bitmap> b = decodeBmp(file.readAll());
+            ASSERT_TRUE(b && b->width == saved.width() && b->height == saved.height());
+            for (int y = 0; y < saved.height(); ++y)
+                for (int x = 0; x < saved.width(); ++x)
+                    ASSERT_EQ(b->pixels[size_t(y) * b->width + x], saved.pixel(x, y)) << x << "," << y;
+        }
     }
 }

@@ -1,0 +1,142 @@
+// "Ouvrir" shows a frame saved as CSV as it was when saved, keeps it while the board sends, and
+// gives the screen back to the board when Run/Stop is ticked; anything else changes nothing.
+#include "acquisition/TrameCsv.h"
+#include "support/Frames.h"
+#include "support/Window.h"
+#include "ui/Led.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QSlider>
+#include <QTemporaryDir>
+
+using namespace testing_support;
+
+namespace {
+
+QByteArray frame(const char* time, int k)
+{
+    FrameFields f;
+    f.time = time;
+    f.gain1 = k ? "  1V" : "200mV";
+    f.coupling2 = k ? "dc" : "ac";
+    f.level = k ? "20" : "C0";
+    f.ch1 = ramp(20 + 40 * k, 2);
+    f.ch2 = ramp(250 - 30 * k, -3);
+    return onWire(frameText(f));
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What the panel shows of a frame: indicators, ticks and measurements.
+QStringList panel(const ui::FormPrinc& w)
+{
+    QStringList texts;
+    for (const QLabel* l :
+         {w.gainCH1, w.gainCH2, w.lblTime, w.lblTrig, w.lblCH1moy, w.lblCH1delta, w.lblCH2min, w.lblCH2max})
+        texts << l->text();
+    for (int n = 1; n <= 2; ++n)
+        texts << QString::number(w.CH(n)->isChecked()) << QString::number(w.AC_CH(n)->isChecked());
+    texts << QString::number(w.Led1->FillColor()) << QString::number(w.Led3->FillColor());
+    return texts;
+}
+
+class Ouvrir : public WindowTest
+{
+protected:
+    QTemporaryDir dir;
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        w->Slider2(1)->setValue(150);
+        w->Slider2(2)->setValue(90);
+        w->ChkCursTemps->setChecked(true);
+        w->ChkCursTension->setChecked(true);
+        w->curseurs = {1000, 3000, 900, 2900};
+    }
+};
+
+} // namespace
+
+TEST_F(Ouvrir, ShowsTheSavedFrameUntilRunStopIsTickedAgain)
+{
+    w->Reception(frame("100m", 0));
+    const QStringList saved = panel(*w);
+    dialogs.fileNames = {path("avant.bmp"), path("trame.csv")};
+    w->Save_Click();
+    w->Save_Click();
+    w->Reception(frame(" 12u", 1));
+    ASSERT_NE(panel(*w), saved);
+
+    dialogs.openNames = {path("trame.csv")};
+    w->Open->trigger();
+    EXPECT_TRUE(dialogs.warnings.isEmpty()) << dialogs.warnings.join('\n').toStdString();
+    EXPECT_EQ(status(), QStringLiteral("trame.csv"));
+    EXPECT_FALSE(w->chkRunStop->isChecked());
+    EXPECT_EQ(panel(*w), saved);
+    dialogs.fileNames = {path("apres.bmp")};
+    w->Save_Click();
+    EXPECT_EQ(contents(path("apres.bmp")), contents(path("avant.bmp")))
+        << "the same screen, offsets and cursors";
+
+    const QImage shown = w->Scope->Image();
+    w->Reception(frame(" 12u", 1));
+    EXPECT_EQ(w->Scope->Image(), shown) << "a live frame does not replace the file's";
+    EXPECT_EQ(panel(*w), saved);
+    EXPECT_EQ(status(), QStringLiteral("trame.csv"));
+
+    w->chkRunStop->click();
+    w->Reception(frame(" 12u", 1));
+    EXPECT_NE(w->Scope->Image(), shown) << "live again";
+    EXPECT_NE(panel(*w), saved);
+    EXPECT_EQ(status(), QStringLiteral("Rx OK"));
+}
+
+TEST_F(Ouvrir, RefusedFileChangesNothing)
+{
+    w->Reception(frame("100m", 0));
+    QFile junk(path("notes.csv"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("date;valeur\n2024-01-01;3,5\n");
+    junk.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("dossier.csv"));
+    // Another program's file, a file that is not there, a folder.
+    for (const char* name : {"notes.csv", "absent.csv", "dossier.csv"}) {
+        SCOPED_TRACE(name);
+        const QStringList before = panel(*w);
+        const QImage shown = w->Scope->Image();
+        const QString statusBefore = status();
+        dialogs.warnings.clear();
+        dialogs.openNames = {path(name)};
+        w->Open_Click();
+        ASSERT_EQ(dialogs.warnings.size(), 1);
+        EXPECT_TRUE(dialogs.warnings[0].startsWith(QStringLiteral("Impossible d'ouvrir ") + path(name)));
+        EXPECT_EQ(panel(*w), before);
+        EXPECT_EQ(w->Scope->Image(), shown);
+        EXPECT_EQ(status(), statusBefore);
+        EXPECT_TRUE(w->chkRunStop->isChecked());
+        EXPECT_TRUE(w->MSComm1->PortOpen());
+    }
+}
+
+TEST_F(Ouvrir, CsvHoldsTheFrameOnTheScreenWhileRunStopIsUnticked)
+{
+    const QByteArray shown = frame("100m", 0);
+    w->Reception(shown);
+    w->chkRunStop->click();
+    w->Reception(frame(" 12u", 1)); // decoded, not drawn
+    dialogs.fileNames = {path("trame.csv")};
+    w->Save_Click();
+    const acquisition::TrameCsv::Lecture read = acquisition::TrameCsv::litFichier(path("trame.csv"));
+    // The frame as decoded, less the board's terminator and end code.
+    EXPECT_TRUE(read.trame == acquisition::decodeFrame(shown.mid(1, shown.size() - 3)));
+}

@@ -238,22 +238,28 @@ TEST_P(AtRatio, NewRatioRedrawsThePictureAtIt)
     EXPECT_TRUE(moved.screenImage() == one.screenImage());
 }
 
-// Drawing on and on without clearing keeps the saved picture right past the surface's
-// memory of operations.
+// Drawing on and on without clearing keeps the saved picture exact past the surface's memory
+// of operations, dashes included, also when the screen's ratio changes after that.
 TEST(AtRatioLongRun, SavedPictureHoldsPastTheOperationsKept)
 {
-    Surface one{QSize(329, 263)}, scaled{QSize(329, 263)};
+    Surface one{QSize(329, 263)}, scaled{QSize(329, 263)}, rescaled{QSize(329, 263)};
     one.setDeviceRatio(1);
     scaled.setDeviceRatio(2);
-    for (Surface* s : {&one, &scaled}) {
+    rescaled.setDeviceRatio(1);
+    for (Surface* s : {&one, &scaled, &rescaled}) {
         s->setDrawMode(Surface::Invert);
+        s->setDrawStyle(Surface::Dashed);
         for (int i = 0; i < 70000; ++i) {
             s->setForeColor(i % 16);
-            s->PSet(float(i * 37 % 4935), float(i * 53 % 3945));
-            if (i % 7 == 0) s->Line(float(i * 11 % 4935), float(i * 13 % 3945));
+            if (i == 0) s->PSet(0, 0); // one polyline: the dash runs on through the whole of it
+            s->Line(float(i * 11 % 4935), float(i * 13 % 3945));
         }
     }
     EXPECT_TRUE(scaled.Image() == one.Image());
+    scaled.setDeviceRatio(1.5);
+    rescaled.setDeviceRatio(2);
+    EXPECT_TRUE(scaled.Image() == one.Image()) << "from 2 to 1.5";
+    EXPECT_TRUE(rescaled.Image() == one.Image()) << "from 1 to 2";
 }
 
 // The screen as Qt shows it, at whatever ratio this run's screen has (QT_SCALE_FACTOR): drawn

@@ -2,6 +2,7 @@
 
 #include "display/Canvas.h"
 #include "display/Twips.h"
+#include "measure/Mouse.h"
 
 #include <QFont>
 #include <QFrame>
@@ -15,12 +16,9 @@ class QWindow;
 
 namespace display {
 
-// Mouse buttons and modifier keys as the screen's handlers receive them.
-namespace Buttons {
-constexpr int Left = 1, Right = 2, Middle = 4;
-}
-namespace Shifts {
-constexpr int Shift = 1, Ctrl = 2, Alt = 4;
+// Numbers of the palette's colours (QBColor) that the program draws with.
+namespace Couleur {
+constexpr int Noir = 0, Bleu = 1, Vert = 2, Cyan = 3, Rouge = 4, Magenta = 5, BleuClair = 9, Blanc = 15;
 }
 
 // The oscilloscope screen: a persistent picture drawn with a few pen operations in twips.

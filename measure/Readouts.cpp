@@ -1,5 +1,6 @@
 #include "measure/Readouts.h"
 
+#include "measure/Divisions.h"
 #include "measure/Format.h"
 
 #include <cmath>
@@ -34,10 +35,10 @@ QString voltageUnit(const QString& gain)
 TimeTexts timeReadouts(const QString& timeBase, int oldX, int oldX2, int w, const QLocale& locale)
 {
     const double v = Format::leadingNumber(timeBase);
-    const auto t1 = static_cast<float>(Format::roundDecimals(fraction(oldX, w) * 10 * v, 1));
-    const auto t2 = static_cast<float>(Format::roundDecimals(fraction(oldX2, w) * 10 * v, 1));
+    const auto t1 = static_cast<float>(Format::roundDecimals(fraction(oldX, w) * Divisions::Temps * v, 1));
+    const auto t2 = static_cast<float>(Format::roundDecimals(fraction(oldX2, w) * Divisions::Temps * v, 1));
     const double diff = static_cast<double>(oldX2) - static_cast<double>(oldX);
-    const auto dT = static_cast<float>(std::fabs(fraction(diff, w) * 10 * v));
+    const auto dT = static_cast<float>(std::fabs(fraction(diff, w) * Divisions::Temps * v));
     const QString u = timeUnit(timeBase);
 
     TimeTexts out;
@@ -68,12 +69,16 @@ VoltageTexts voltageReadouts(const QString& gain, int oldY, int oldY2, int h, co
         out = {zero, zero, zero};
         return out;
     }
-    const double d1 = Format::roundDecimals(fraction(-static_cast<double>(oldY), h) * 8 + 4, 1);
-    const double d2 = Format::roundDecimals(fraction(-static_cast<double>(oldY2), h) * 8 + 4, 1);
+    // Divisions above the centre line.
+    constexpr int centre = Divisions::Tension / 2;
+    const double d1 =
+        Format::roundDecimals(fraction(-static_cast<double>(oldY), h) * Divisions::Tension + centre, 1);
+    const double d2 =
+        Format::roundDecimals(fraction(-static_cast<double>(oldY2), h) * Divisions::Tension + centre, 1);
     const auto v1 = static_cast<float>(d1 * g);
     const auto v2 = static_cast<float>(d2 * g);
     const double diff = static_cast<double>(oldY2) - static_cast<double>(oldY);
-    const auto d = static_cast<float>(Format::roundDecimals(fraction(diff, h) * 8 * g, 1));
+    const auto d = static_cast<float>(Format::roundDecimals(fraction(diff, h) * Divisions::Tension * g, 1));
     out.v1 = Format::shown(v1, locale) + u;
     out.v2 = Format::shown(v2, locale) + u;
     out.diff = Format::shown(d, locale) + u;

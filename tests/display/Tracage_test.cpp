@@ -185,9 +185,10 @@ TEST_F(Screen, LegendTextsAndColours)
         return n;
     };
     EXPECT_GT(colourIn(0, 0, 100, 15, Surface::QBColor(1)), 20) << "CH1 text top left in blue";
-    EXPECT_GT(colourIn(233, 0, 329, 15, Surface::QBColor(2)), 20) << "CH2 text from x = 3500 twips in green";
+    EXPECT_GT(colourIn(233, 0, 329, 15, Surface::QBColor(2)), 20)
+        << "CH2 text further along the top in green";
     EXPECT_GT(colourIn(0, 246, 90, 263, Surface::QBColor(5)), 20) << "time base bottom left";
-    EXPECT_GT(colourIn(256, 246, 329, 263, Surface::QBColor(5)), 20) << "trigger from x = 3850 twips";
+    EXPECT_GT(colourIn(256, 246, 329, 263, Surface::QBColor(5)), 20) << "trigger further along the bottom";
     EXPECT_EQ(colourIn(0, 20, 329, 240, Surface::QBColor(1)), 0) << "nothing between the rows";
     EXPECT_EQ(scope.ForeColor(), 5);
 }

@@ -209,8 +209,14 @@ struct Canvas::Pen
 
 Canvas::Pen Canvas::pen(const Op& op)
 {
-    return {reinterpret_cast<QRgb*>(image_.bits()),    stride_, width_, height_, op.colour, op.invert,
-            {op.dashed, dashOn_, dashPeriod_, phase_}, thick_};
+    return {.bits = reinterpret_cast<QRgb*>(image_.bits()),
+            .stride = stride_,
+            .width = width_,
+            .height = height_,
+            .color = op.colour,
+            .invert = op.invert,
+            .dash = {.dashed = op.dashed, .on = dashOn_, .period = dashPeriod_, .phase = phase_},
+            .thick = thick_};
 }
 
 void Canvas::apply(const Op& op)

@@ -13,8 +13,8 @@
 // the channel boxes, offsets and captions they need.
 namespace Tracage {
 
-// An offset shifts its trace by as many converter codes as it lies from this one, the middle
-// code: up to it below, up to as many above (the sliders' range, start and reset).
+// An offset moves its trace by one converter code per step away from kDecalageNul, which
+// shifts nothing: the sliders run from 0 to kDecalageMax, start at it and are reset to it.
 constexpr int kDecalageNul = kCodeMilieu;
 constexpr int kDecalageMax = 2 * kDecalageNul;
 

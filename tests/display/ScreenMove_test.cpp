@@ -1,5 +1,6 @@
 // The window moved from screen to screen, on two screens of different ratios (the ctest entry
-// ShownScreen.FollowsTheWindowAcrossScreens gives the offscreen platform two such screens).
+// ShownScreen.FollowsTheWindowAcrossScreens.OnTwoScreens gives the offscreen platform two such
+// screens).
 #include "display/Surface.h"
 #include "display/Tracage.h"
 #include "support/Wait.h"

@@ -28,7 +28,6 @@ const QStringList kColonnes = {QStringLiteral("Temps (s)"), QStringLiteral("CH1 
 const QString kParDivision = QStringLiteral("/div");
 // The settings take the rows before the empty one and the columns' header.
 constexpr int kLigneColonnes = 8;
-constexpr int kMaxCode = 255;
 // The longest texts a frame carries at its fixed positions.
 constexpr int kLongueurGain = 5, kLongueurTemps = 4, kLongueurDeclenchement = 10;
 
@@ -66,7 +65,7 @@ struct Echelles
     std::optional<double> volts(int voie, int code) const
     {
         if (!voltsParDivision[voie]) return std::nullopt;
-        return Readouts::divisionsAboveCentre(double(kMaxCode - code) / kMaxCode) * *voltsParDivision[voie];
+        return Readouts::divisionsAboveCentre(double(kCodeMax - code) / kCodeMax) * *voltsParDivision[voie];
     }
 };
 
@@ -199,7 +198,7 @@ public:
         const auto declenchement = reglage(6, kDeclenchement, 3);
         if (!declenchement) return attendu(6, kDeclenchement);
         const auto texte = octets(*declenchement, kLongueurDeclenchement);
-        const auto niveau = entier(rows_[6][2], kMaxCode);
+        const auto niveau = entier(rows_[6][2], kCodeMax);
         if (!texte || !niveau) return echecLigne(6, QStringLiteral("déclenchement illisible"));
         t.trigText = *texte;
         t.trigLevel = *niveau;
@@ -249,7 +248,7 @@ private:
             if (!concorde(row[0], echelles.temps(i), style_))
                 return echecLigne(ligne, QStringLiteral("le temps ne suit pas la base de temps"));
             for (int voie = 0; voie < 2; ++voie) {
-                const auto code = entier(row[3 + voie], kMaxCode);
+                const auto code = entier(row[3 + voie], kCodeMax);
                 if (!code) return echecLigne(ligne, QStringLiteral("code hors de la plage 0 à 255"));
                 if (!concorde(row[1 + voie], echelles.volts(voie, *code), style_))
                     return echecLigne(ligne, QStringLiteral("les volts ne suivent pas le code et le gain"));

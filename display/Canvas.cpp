@@ -10,9 +10,39 @@
 namespace display {
 
 namespace {
-// Dashed pen, in picture pixels: on, then off, along the line.
-constexpr int kDashOn = 6;
-constexpr int kDashPeriod = 9;
+// An inverting pen flips the colour bits, never the unused alpha byte.
+constexpr QRgb kInvertBits = 0x00FFFFFFu;
+
+// What a pen leaves on a pixel: its colour, or the pixel's own inverted.
+inline QRgb painted(QRgb pixel, QRgb colour, bool invert)
+{
+    return invert ? pixel ^ kInvertBits : colour;
+}
+
+// A line's place along the dashed pen's pattern: inked for the first `on` pixels of every
+// `period`. A solid pen is inked throughout, and counts along all the same.
+struct Dash
+{
+    bool dashed;
+    int on, period;
+    int phase;
+
+    // Whether the next pixel along the line is inked; the pattern moves on by one.
+    bool next()
+    {
+        const bool ink = !dashed || phase < on;
+        if (++phase == period) phase = 0;
+        return ink;
+    }
+
+    // The same pattern `n` pixels further along.
+    Dash after(qint64 n) const
+    {
+        Dash d = *this;
+        d.phase = int((phase + n) % period);
+        return d;
+    }
+};
 
 // The same font as many device pixels tall as the ratio asks, so that the glyphs are the
 // font's own at that resolution rather than the 1x glyphs enlarged.
@@ -99,24 +129,16 @@ struct Canvas::Pen
     int width, height;
     QRgb color;
     bool invert;
-    bool dashed;
-    int phase;
-    int dashOn, dashPeriod;
+    Dash dash;
     int thick;
 
-    // Whether the next pixel along the line is inked, then the dash moves on.
-    bool next()
-    {
-        const bool on = !dashed || phase < dashOn;
-        if (++phase == dashPeriod) phase = 0;
-        return on;
-    }
+    bool plain() const { return !dash.dashed && !invert; }
 
-    void put(QRgb* pixel) const { *pixel = invert ? (*pixel ^ 0x00FFFFFFu) : color; }
+    void put(QRgb* pixel) const { *pixel = painted(*pixel, color, invert); }
 
     void plot(int x, int y)
     {
-        if (!next() || unsigned(x) >= unsigned(width) || unsigned(y) >= unsigned(height)) return;
+        if (!dash.next() || unsigned(x) >= unsigned(width) || unsigned(y) >= unsigned(height)) return;
         put(bits + qsizetype(y) * stride + x);
     }
 
@@ -142,10 +164,10 @@ struct Canvas::Pen
         const qint64 a = row ? x0 : y0, b = row ? x1 : y1, across = row ? y0 : x0;
         const qint64 n = b > a ? b - a : a - b; // pixels a + k * s, k = 1..n
         const int s = b > a ? 1 : -1;
-        const int first = phase;
-        phase = int((first + n) % dashPeriod);
+        const Dash first = dash;
+        dash = dash.after(n);
         if (n == 0) return;
-        if (thick > 1 && !row && !dashed && !invert && across >= 0 && across + thick <= width) {
+        if (thick > 1 && !row && plain() && across >= 0 && across + thick <= width) {
             // A solid column (the graticule) a row of `thick` pixels at a time.
             const qint64 from = std::max<qint64>(1 + skip, s > 0 ? -a : a - (height - 1));
             const qint64 to = std::min<qint64>(n, s > 0 ? height - 1 - a : a);
@@ -160,7 +182,7 @@ struct Canvas::Pen
             run(row, a, across + k, n, s, first, skip);
     }
 
-    void run(bool row, qint64 a, qint64 across, qint64 n, int s, int first, int skip) const
+    void run(bool row, qint64 a, qint64 across, qint64 n, int s, Dash first, int skip) const
     {
         const qint64 size = row ? width : height;
         if (across < 0 || across >= (row ? height : width)) return;
@@ -169,7 +191,7 @@ struct Canvas::Pen
         if (from > to) return;
         const qsizetype step = row ? s : s * stride, count = to - from + 1;
         QRgb* pixel = row ? bits + across * stride + (a + s * from) : bits + (a + s * from) * stride + across;
-        if (!dashed && !invert) {
+        if (plain()) {
             if (row) {
                 QRgb* const left = s > 0 ? pixel : pixel - (count - 1);
                 std::fill(left, left + count, color);
@@ -179,26 +201,22 @@ struct Canvas::Pen
             }
             return;
         }
-        for (qsizetype i = 0, on = (first + from - 1) % dashPeriod; i < count; ++i, pixel += step) {
-            if (!dashed || on < dashOn) put(pixel);
-            if (++on == dashPeriod) on = 0;
-        }
+        Dash d = first.after(from - 1);
+        for (qsizetype i = 0; i < count; ++i, pixel += step)
+            if (d.next()) put(pixel);
     }
 };
 
 Canvas::Pen Canvas::pen(const Op& op)
 {
-    return {reinterpret_cast<QRgb*>(image_.bits()),
-            stride_,
-            width_,
-            height_,
-            op.colour,
-            op.invert,
-            op.dashed,
-            phase_,
-            dashOn_,
-            dashPeriod_,
-            thick_};
+    return {.bits = reinterpret_cast<QRgb*>(image_.bits()),
+            .stride = stride_,
+            .width = width_,
+            .height = height_,
+            .color = op.colour,
+            .invert = op.invert,
+            .dash = {.dashed = op.dashed, .on = dashOn_, .period = dashPeriod_, .phase = phase_},
+            .thick = thick_};
 }
 
 void Canvas::apply(const Op& op)
@@ -242,7 +260,7 @@ void Canvas::line(const Op& op)
     Pen p = pen(op);
     if (x0 == x1 || y0 == y1) {
         p.straight(x0, y0, x1, y1, fromPoint && (x1 > x0 || y1 > y0) ? thick_ - 1 : 0);
-        phase_ = p.phase;
+        phase_ = p.dash.phase;
         return;
     }
     const qint64 dx = std::abs(qint64(x1) - x0), dy = -std::abs(qint64(y1) - y0);
@@ -250,7 +268,7 @@ void Canvas::line(const Op& op)
     const bool off = (x0 + reach < 0 && x1 + reach < 0) || (y0 + reach < 0 && y1 + reach < 0) ||
                      (x0 >= p.width && x1 >= p.width) || (y0 >= p.height && y1 >= p.height);
     const qint64 steps = std::max(dx, -dy);
-    if (off || (!p.dashed && !p.invert && thick_ == 1)) {
+    if (off || (p.plain() && thick_ == 1)) {
         // Wholly to one side of the picture nothing shows; a plain pen (the traces) needs no
         // dash or mode per pixel. Either way the dash goes on by the line's length.
         if (!off)
@@ -260,14 +278,13 @@ void Canvas::line(const Op& op)
             });
     } else if (thick_ == 1) {
         walk(x0, y0, x1, y1, dx, dy, [&p](int x, int y) { p.plot(x, y); });
-        phase_ = p.phase;
+        phase_ = p.dash.phase;
         return;
     } else {
         // Everything the steps need, by value: a pixel store cannot alias it.
-        const bool across = dx >= -dy, plain = !p.dashed && !p.invert, invert = p.invert, dashed = p.dashed;
+        const bool across = dx >= -dy, plain = p.plain(), invert = p.invert;
         const int along0 = across ? x0 : y0, side0 = across ? y0 : x0, t = thick_;
         const int length = across ? p.height : p.width, breadth = across ? p.width : p.height;
-        const int on = dashOn_, period = dashPeriod_;
         QRgb* const bits = p.bits;
         const qsizetype stride = p.stride, gap = across ? stride : 1;
         const QRgb c = p.color;
@@ -281,11 +298,9 @@ void Canvas::line(const Op& op)
                     *pixel = c;
             });
         } else {
-            walk(x0, y0, x1, y1, dx, dy, [=, phase = p.phase](int x, int y) mutable {
-                const bool ink = !dashed || phase < on;
-                if (++phase == period) phase = 0;
+            walk(x0, y0, x1, y1, dx, dy, [=, dash = p.dash](int x, int y) mutable {
                 const int along = across ? x : y;
-                if (!ink || unsigned(along) >= unsigned(breadth)) return;
+                if (!dash.next() || unsigned(along) >= unsigned(breadth)) return;
                 int from = across ? y : x, to = from + t;
                 if (fromPoint && along >= along0 && along <= along0 + reach) {
                     // Within the start point's square: only what sticks out of it.
@@ -298,11 +313,11 @@ void Canvas::line(const Op& op)
                 to = std::min(to, length);
                 QRgb* pixel = bits + (across ? qsizetype(from) * stride + x : qsizetype(y) * stride + from);
                 for (int k = from; k < to; ++k, pixel += gap)
-                    *pixel = plain ? c : invert ? (*pixel ^ 0x00FFFFFFu) : c;
+                    *pixel = painted(*pixel, c, invert);
             });
         }
     }
-    phase_ = int((p.phase + steps) % p.dashPeriod);
+    phase_ = p.dash.after(steps).phase;
 }
 
 const Canvas::TextMask& Canvas::mask(const QString& text)

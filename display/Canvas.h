@@ -22,10 +22,10 @@ struct Op
     QString text;
 };
 
-// The screen's picture at one device pixel ratio. A point covers a square of thickness() pixels,
-// a line is thickness() pixels across, each pixel once, so that an inverting line inverts what
-// it crosses exactly once; dashes grow with the ratio, text is laid out by the font at that
-// resolution. At ratio 1 the square is one pixel: the plain picture.
+// The screen's picture at one device pixel ratio. A point covers a square of one pixel enlarged
+// to the ratio, a line is as many device pixels across, each pixel once, so that an inverting
+// line inverts what it crosses exactly once; dashes grow with the ratio, text is laid out by
+// the font at that resolution. At ratio 1 the square is one pixel: the plain picture.
 class Canvas
 {
 public:
@@ -43,9 +43,12 @@ public:
 
     const QImage& image() const { return image_; }
     double ratio() const { return ratio_; }
-    int thickness() const { return thick_; }
 
 private:
+    // The dashed pen at 1x, in pixels: inked for kDashOn, then blank to the end of kDashPeriod.
+    static constexpr int kDashOn = 6;
+    static constexpr int kDashPeriod = 9;
+
     struct Pen;
     Pen pen(const Op& op);
     void measure();
@@ -70,9 +73,9 @@ private:
     int width_ = 0, height_ = 0;
     double ratio_ = 1;
     int thick_ = 1;
-    int dashOn_ = 6;
-    int dashPeriod_ = 9;
-    int phase_ = 0;
+    int dashOn_ = kDashOn;
+    int dashPeriod_ = kDashPeriod;
+    int phase_ = 0;           // along the dash, where the next line goes on from
     bool afterPoint_ = false; // the last operation was a point, at (pointX_, pointY_)
     int pointX_ = 0, pointY_ = 0;
     QFont font_;

@@ -24,7 +24,7 @@ Surface::Surface(QSize innerSize, QWidget* parent) : QFrame(parent), size_(inner
     setAttribute(Qt::WA_OpaquePaintEvent);
     background_ = palette().color(QPalette::Window).rgb();
     pen_ = kPalette[0];
-    changeEvent(nullptr);
+    takeFont();
     screen_ = Canvas(size_, devicePixelRatioF(), background_, textFont_);
 }
 
@@ -48,19 +48,28 @@ void Surface::touched()
     }
 }
 
-// A canvas as the log's first operation finds the picture.
+// A canvas as the log's first operation finds the picture: cleared, or at 1x the picture and
+// pen kept when the log was cut; at another ratio that picture enlarged, all that is left.
 void Surface::start(Canvas& canvas) const
 {
-    if (base_.isNull())
+    if (!base_)
         canvas.fill(background_);
+    else if (canvas.ratio() == base_->ratio())
+        canvas = *base_;
     else
-        canvas.fill(base_);
+        canvas.fill(base_->image());
 }
 
 void Surface::record(Op op)
 {
     if (log_.size() >= kMaxOps) {
-        base_ = Image().copy();
+        // The 1x canvas at the log's end, pen included, so that the dash goes on from it.
+        if (screen_.ratio() == 1) {
+            base_ = screen_;
+        } else {
+            Image();
+            base_ = *oneX_;
+        }
         log_.clear();
         oneXDone_ = 0;
     }
@@ -72,7 +81,7 @@ void Surface::record(Op op)
 void Surface::Cls()
 {
     log_.clear();
-    base_ = QImage();
+    base_.reset();
     oneX_.reset();
     screen_.fill(background_);
     currentX_ = currentY_ = 0;
@@ -139,26 +148,38 @@ void Surface::ratioMayHaveChanged()
 }
 
 // Another screen, or the desktop's scale changing on this one, may change the ratio. Qt 6.6
-// says so with an event; before it, these signals are what is public.
+// says so with an event; before it, these signals are what is public. A hidden screen needs
+// none of them: showing it again looks afresh.
+void Surface::followWindow(QWindow* window)
+{
+    disconnect(screenChangedLink_);
+    if (window) screenChangedLink_ = connect(window, &QWindow::screenChanged, this, &Surface::watchScreen);
+    watchScreen(window ? window->screen() : nullptr);
+}
+
+// The screen the window is on now: its own resolution changes are followed from here on.
 void Surface::watchScreen(QScreen* screen)
 {
-    for (QMetaObject::Connection& link : screenLinks_)
-        disconnect(link);
+    disconnect(logicalDpiLink_);
+    disconnect(physicalDpiLink_);
     if (!screen) return;
-    screenLinks_[0] =
+    logicalDpiLink_ =
         connect(screen, &QScreen::logicalDotsPerInchChanged, this, &Surface::ratioMayHaveChanged);
-    screenLinks_[1] =
+    physicalDpiLink_ =
         connect(screen, &QScreen::physicalDotsPerInchChanged, this, &Surface::ratioMayHaveChanged);
     ratioMayHaveChanged();
 }
 
 void Surface::showEvent(QShowEvent* event)
 {
-    if (QWindow* const w = window()->windowHandle(); w && !screenLinks_[2]) {
-        screenLinks_[2] = connect(w, &QWindow::screenChanged, this, &Surface::watchScreen);
-        watchScreen(w->screen());
-    }
+    followWindow(window()->windowHandle());
     QFrame::showEvent(event);
+}
+
+void Surface::hideEvent(QHideEvent* event)
+{
+    followWindow(nullptr);
+    QFrame::hideEvent(event);
 }
 
 bool Surface::event(QEvent* event)
@@ -169,19 +190,23 @@ bool Surface::event(QEvent* event)
     return QFrame::event(event);
 }
 
+// Text on the picture is aliased, so every painted pixel is in the pen's palette colour.
+void Surface::takeFont()
+{
+    textFont_ = font();
+    textFont_.setStyleStrategy(QFont::NoAntialias);
+    lineHeight_ = QFontMetrics(textFont_).height();
+}
+
 void Surface::changeEvent(QEvent* event)
 {
-    if (!event || event->type() == QEvent::FontChange) {
-        // Text on the picture is aliased, so every painted pixel is in the pen's palette colour.
-        textFont_ = font();
-        textFont_.setStyleStrategy(QFont::NoAntialias);
-        lineHeight_ = QFontMetrics(textFont_).height();
-        if (event) {
-            screen_.setFont(textFont_);
-            if (oneX_) oneX_->setFont(textFont_);
-        }
+    if (event->type() == QEvent::FontChange) {
+        takeFont();
+        screen_.setFont(textFont_);
+        if (oneX_) oneX_->setFont(textFont_);
+        if (base_) base_->setFont(textFont_);
     }
-    if (event) QFrame::changeEvent(event);
+    QFrame::changeEvent(event);
 }
 
 void Surface::paintEvent(QPaintEvent* event)

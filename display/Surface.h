@@ -2,6 +2,7 @@
 
 #include "display/Canvas.h"
 #include "display/Twips.h"
+#include "measure/Mouse.h"
 
 #include <QFont>
 #include <QFrame>
@@ -11,21 +12,20 @@
 #include <vector>
 
 class QScreen;
+class QWindow;
 
 namespace display {
 
-// Mouse buttons and modifier keys as the screen's handlers receive them.
-namespace Buttons {
-constexpr int Left = 1, Right = 2, Middle = 4;
-}
-namespace Shifts {
-constexpr int Shift = 1, Ctrl = 2, Alt = 4;
+// Numbers of the palette's colours (QBColor) that the program draws with.
+namespace Couleur {
+constexpr int Noir = 0, Bleu = 1, Vert = 2, Cyan = 3, Rouge = 4, Magenta = 5, BleuClair = 9, Blanc = 15;
 }
 
 // The oscilloscope screen: a persistent picture drawn with a few pen operations in twips.
 // Every drawing routine goes through these operations; nothing else paints on the picture.
-// The screen shows the picture drawn at its device pixel ratio; what a save writes is the
-// same picture at 1x, whatever the screen.
+// The screen shows the picture drawn at its device pixel ratio, and draws it again when the
+// window moves to a screen of another ratio; what a save writes is the same picture at 1x,
+// whatever the screen.
 class Surface : public QFrame
 {
     Q_OBJECT
@@ -77,6 +77,7 @@ protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -87,12 +88,16 @@ private:
     void start(Canvas& canvas) const;
     bool followRatio();
     void ratioMayHaveChanged();
+    void followWindow(QWindow* window);
     void watchScreen(QScreen* screen);
+    void takeFont();
     void touched();
     void mouseArgs(const QMouseEvent* event, int& shift, float& x, float& y) const;
 
-    // Every redraw begins with Cls, so the log holds one frame's few hundred operations; past
-    // this, the 1x picture so far becomes the log's starting point instead.
+    // Every redraw begins with Cls, so the log holds one frame's few hundred operations. Past
+    // this, the 1x picture so far, with its pen, becomes the log's starting point instead: the
+    // saved picture stays exact, while a screen whose ratio changes before the next Cls can
+    // only show what came before the cut enlarged from it.
     static constexpr std::size_t kMaxOps = 1 << 16;
 
     QSize size_;
@@ -108,13 +113,17 @@ private:
     bool dirty_ = false;
     double fixedRatio_ = 0;
 
-    std::vector<Op> log_; // since the picture was cleared, or since `base_`
-    QImage base_;         // the 1x picture the log starts from when not a cleared one
-    Canvas screen_;       // at the device pixel ratio; at ratio 1 also the saved picture
+    std::vector<Op> log_;        // since the picture was cleared, or since `base_`
+    std::optional<Canvas> base_; // at 1x, what the log starts from when not a cleared picture
+    Canvas screen_;              // at the device pixel ratio; at ratio 1 also the saved picture
     // The 1x picture at other ratios, drawn from the log when asked for, until the next Cls.
     mutable std::optional<Canvas> oneX_;
     mutable std::size_t oneXDone_ = 0; // operations of the log already on it
-    QMetaObject::Connection screenLinks_[3];
+    // While shown: the window's moves from screen to screen, and the resolution of the screen
+    // it is on.
+    QMetaObject::Connection screenChangedLink_;
+    QMetaObject::Connection logicalDpiLink_;
+    QMetaObject::Connection physicalDpiLink_;
 };
 
 } // namespace display

@@ -1,5 +1,6 @@
 #include "display/Tracage.h"
 
+#include "measure/Divisions.h"
 #include "measure/Format.h"
 
 #include <algorithm>
@@ -8,11 +9,15 @@
 namespace Tracage {
 
 namespace {
-// Height of a sample: 255 at the top edge, 0 at the bottom, shifted by the offset (128 = none).
+using display::Couleur::BleuClair;
+using display::Couleur::Magenta;
+using display::Couleur::Noir;
+
+// Height of a sample: the top code at the top edge, 0 at the bottom, shifted by the offset.
 float hauteur(double h, int offset, std::uint8_t sample)
 {
-    const int v = offset + (255 - sample) - 128;
-    return float(h * v / 255);
+    const int v = (kCodeMax - sample) + (offset - kDecalageNul);
+    return float(h * v / kCodeMax);
 }
 } // namespace
 
@@ -28,15 +33,16 @@ void TraceGrille(display::Surface& scope)
     scope.setDrawStyle(display::Surface::Solid);
     const double w = scope.ScaleWidth();
     const int h = Format::roundHalfEvenInt16(scope.ScaleHeight());
-    for (int i = 1; i <= 10; ++i) {
-        scope.setForeColor(i == 5 ? 0 : 9);
-        const float x = float(i / 10.0 * w);
+    // The centre lines in black; no line along the left, top or bottom edge.
+    for (int i = 1; i <= Divisions::Temps; ++i) {
+        scope.setForeColor(i == Divisions::Temps / 2 ? Noir : BleuClair);
+        const float x = float(double(i) / Divisions::Temps * w);
         scope.PSet(x, 0);
         scope.Line(x, float(h));
     }
-    for (int j = 1; j <= 7; ++j) {
-        scope.setForeColor(j == 4 ? 0 : 9);
-        const float y = float(j / 8.0 * h);
+    for (int j = 1; j < Divisions::Tension; ++j) {
+        scope.setForeColor(j == Divisions::Tension / 2 ? Noir : BleuClair);
+        const float y = float(double(j) / Divisions::Tension * h);
         scope.PSet(0, y);
         scope.Line(float(w), y);
     }
@@ -45,7 +51,7 @@ void TraceGrille(display::Surface& scope)
 void sinusTest(Samples& samples, double phase, double amplitude)
 {
     for (int i = 0; i < kSampleCount; ++i)
-        samples[i] = std::uint8_t(Format::roundHalfEven(std::sin(i / 5.0 + phase) * amplitude + 128));
+        samples[i] = std::uint8_t(Format::roundHalfEven(std::sin(i / 5.0 + phase) * amplitude + kCodeMilieu));
 }
 
 void TraceScope(display::Surface& scope, const Samples& ch1, const Samples& ch2, Samples& ch3, Samples& ch4,
@@ -66,7 +72,7 @@ void TraceScope(display::Surface& scope, const Samples& ch1, const Samples& ch2,
         if (!voies.shown[k]) continue;
         const Samples& s = *buffers[k];
         const int o = voies.offset[k];
-        scope.setForeColor(k + 1);
+        scope.setForeColor(kCouleurVoie[k]);
         scope.PSet(0, hauteur(h, o, s[0]));
         // 79 intervals across the width: sample 79 lands on the right edge. The first
         // segment has zero length, from the PSet point to itself.
@@ -84,18 +90,20 @@ void TraceXY(display::Surface& scope, const Samples& chx, const Samples& chy, in
     TraceGrille(scope);
     const double w = scope.ScaleWidth();
     const double h = scope.ScaleHeight();
+    // Across, the middle divisions: one left empty at each side.
+    constexpr double marge = 1.0 / Divisions::Temps,
+                     largeur = double(Divisions::Temps - 2) / Divisions::Temps;
     const auto point = [&](int i, float& x, float& y) {
-        const int ix = chx[i] - offsetX + 128;
-        const int iy = offsetY + (255 - chy[i]) - 128;
-        x = float(w * (1.0 / 10) + w * ((4.0 / 5) * ix / 255));
-        y = float(h * iy / 255);
+        const int ix = chx[i] - (offsetX - kDecalageNul);
+        x = float(w * marge + w * (largeur * ix / kCodeMax));
+        y = hauteur(h, offsetY, chy[i]);
     };
     float x, y;
     // The first point takes the colour the graticule left, before the trace's own colour is set.
     point(0, x, y);
     scope.PSet(x, y);
     for (int i = 0; i < kSampleCount; ++i) {
-        scope.setForeColor(1);
+        scope.setForeColor(kCouleurVoie[0]);
         point(i, x, y);
         scope.Line(x, y);
     }
@@ -104,23 +112,23 @@ void TraceXY(display::Surface& scope, const Samples& chx, const Samples& chy, in
 
 void TraceLegende(display::Surface& scope, const Legende& legende)
 {
-    scope.setForeColor(1);
+    scope.setForeColor(kCouleurVoie[0]);
     scope.setCurrentX(0);
     scope.setCurrentY(0);
     scope.Print(texteVoie(1, legende.ac1, legende.gain1));
 
-    scope.setForeColor(2);
-    scope.setCurrentX(3500);
+    scope.setForeColor(kCouleurVoie[1]);
+    scope.setCurrentX(kLegendeVoie2X);
     scope.setCurrentY(0);
     scope.Print(texteVoie(2, legende.ac2, legende.gain2));
 
-    scope.setForeColor(5);
+    scope.setForeColor(Magenta);
     scope.setCurrentX(0);
-    scope.setCurrentY(3700);
+    scope.setCurrentY(kLegendeBasY);
     scope.Print(legende.time);
 
-    scope.setCurrentX(3850);
-    scope.setCurrentY(3700);
+    scope.setCurrentX(kLegendeTrigX);
+    scope.setCurrentY(kLegendeBasY);
     scope.Print(legende.trig);
 }
 
@@ -129,7 +137,7 @@ void TraceCurseurs(display::Surface& scope, int mode, int width, int height, con
                    const std::function<void()>& drawGraph)
 {
     if (mode == 0) return;
-    if (mode != 10) {
+    if (mode != kCurseursSurImage) {
         drawGraph();
         if (timeDomain) return;
     }

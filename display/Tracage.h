@@ -13,12 +13,27 @@
 // the channel boxes, offsets and captions they need.
 namespace Tracage {
 
+// An offset moves its trace by one converter code per step away from kDecalageNul, which
+// shifts nothing: the sliders run from 0 to kDecalageMax, start at it and are reset to it.
+constexpr int kDecalageNul = kCodeMilieu;
+constexpr int kDecalageMax = 2 * kDecalageNul;
+
+// Colours of channels 1 to 4, at index 0 to 3.
+constexpr std::array<int, 4> kCouleurVoie{display::Couleur::Bleu, display::Couleur::Vert,
+                                          display::Couleur::Cyan, display::Couleur::Rouge};
+
 // Ticks of the CH boxes and values of the offset sliders, channel 1 at index 0.
 struct Voies
 {
     std::array<bool, 4> shown{};
-    std::array<int, 4> offset{128, 128, 128, 128};
+    std::array<int, 4> offset{kDecalageNul, kDecalageNul, kDecalageNul, kDecalageNul};
 };
+
+// Where the legend's texts begin, in twips: channel 1 at the top left, channel 2 further along
+// the top; the time base at the bottom left, the trigger further along the bottom.
+constexpr float kLegendeVoie2X = 3500;
+constexpr float kLegendeBasY = 3700;
+constexpr float kLegendeTrigX = 3850;
 
 // What the legend prints: the coupling boxes and the parameter captions.
 struct Legende
@@ -47,9 +62,13 @@ void TraceXY(display::Surface& scope, const Samples& chx, const Samples& chy, in
 
 void TraceLegende(display::Surface& scope, const Legende& legende);
 
+// The mode of TraceCurseurs that draws the lines on the picture as it is, as a time-domain
+// redraw does at its end. Any other mode but 0 (no button held) is a drag's buttons.
+constexpr int kCurseursSurImage = 10;
+
 // Cursor lines, dashed and inverted so that drawing one twice removes it. Mode 0 draws
-// nothing; a mode other than 10 first asks for a full redraw through `drawGraph`, which in
-// the time domain already carries the lines.
+// nothing; a mode other than kCurseursSurImage first asks for a full redraw through
+// `drawGraph`, which in the time domain already carries the lines.
 void TraceCurseurs(display::Surface& scope, int mode, int width, int height, const Curseurs::Positions& p,
                    bool timeEnabled, bool voltageEnabled, bool timeDomain,
                    const std::function<void()>& drawGraph);

@@ -7,7 +7,7 @@ namespace Calcul {
 namespace {
 void measure(const Samples& samples, bool shown, Mesures& m)
 {
-    m.min = 255;
+    m.min = kCodeMax;
     m.max = 0;
     if (!shown) {
         m = Mesures{};

@@ -1,6 +1,7 @@
 #include "measure/Curseurs.h"
 
 #include "measure/Format.h"
+#include "measure/Mouse.h"
 
 namespace Curseurs {
 
@@ -14,17 +15,16 @@ std::int16_t position(float coordinate, int limit)
 Handled bouge(Positions& p, int button, int shift, float x, float y, int width, int height, bool timeEnabled,
               bool voltageEnabled)
 {
-    constexpr int left = 1, right = 2;
     Handled handled;
     if (button == 0) return handled;
     if (shift == 0 && timeEnabled) {
-        if (button & left) p.oldX = position(x, width);
-        if (button & right) p.oldX2 = position(x, width);
+        if (button & Buttons::Left) p.oldX = position(x, width);
+        if (button & Buttons::Right) p.oldX2 = position(x, width);
         handled.time = true;
     }
-    if (shift == 1 && voltageEnabled) {
-        if (button & left) p.oldY = position(y, height);
-        if (button & right) p.oldY2 = position(y, height);
+    if (shift == Shifts::Shift && voltageEnabled) {
+        if (button & Buttons::Left) p.oldY = position(y, height);
+        if (button & Buttons::Right) p.oldY2 = position(y, height);
         handled.voltage = true;
     }
     return handled;

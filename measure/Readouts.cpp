@@ -1,5 +1,6 @@
 #include "measure/Readouts.h"
 
+#include "measure/Divisions.h"
 #include "measure/Format.h"
 
 #include <cmath>
@@ -46,12 +47,12 @@ std::optional<double> perDivision(const QString& text, const QString& unit, QCha
 
 double divisionsFromLeft(double fractionFromLeft)
 {
-    return fractionFromLeft * 10;
+    return fractionFromLeft * Divisions::Temps;
 }
 
 double divisionsAboveCentre(double fractionFromTop)
 {
-    return -fractionFromTop * 8 + 4;
+    return -fractionFromTop * Divisions::Tension + Divisions::Tension / 2;
 }
 
 std::optional<double> secondsPerDivision(const QString& timeBase)
@@ -123,7 +124,7 @@ VoltageTexts voltageReadouts(const QString& gain, int oldY, int oldY2, int h, co
     const auto v1 = static_cast<float>(d1 * g);
     const auto v2 = static_cast<float>(d2 * g);
     const double diff = static_cast<double>(oldY2) - static_cast<double>(oldY);
-    const auto d = static_cast<float>(Format::roundDecimals(fraction(diff, h) * 8 * g, 1));
+    const auto d = static_cast<float>(Format::roundDecimals(fraction(diff, h) * Divisions::Tension * g, 1));
     out.v1 = Format::shown(v1, locale) + u;
     out.v2 = Format::shown(v2, locale) + u;
     out.diff = Format::shown(d, locale) + u;

@@ -16,8 +16,6 @@ template <class Control, int First, int Last> struct ControlArray
         return items[std::size_t(index - First)];
     }
     Control*& at(int index) { return items[std::size_t(index - First)]; }
-    static constexpr int first() { return First; }
-    static constexpr int last() { return Last; }
 };
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #include "ui/FormPrinc.h"
 
+#include "acquisition/Clavier.h"
 #include "acquisition/FrameDecoder.h"
 #include "acquisition/TrameCsv.h"
 #include "measure/Format.h"
@@ -26,8 +27,6 @@
 namespace ui {
 
 namespace {
-constexpr int kRed = 0x0000FF; // colour numbers carry red in their low byte
-constexpr int kBlack = 0;
 // The label shows some two hundred characters; a runaway frame is not laid out whole.
 constexpr qsizetype kTrameShownMax = 4096;
 } // namespace
@@ -202,13 +201,13 @@ void FormPrinc::affiche(const acquisition::DecodedFrame& d)
     gain1 = QString::fromLatin1(d.gain1);
     setParamCaption(gainCH1, gain1 + QStringLiteral("/div"));
     AC_CH(1)->setChecked(d.ac1);
-    Led3->setFillColor(d.ac1 ? kBlack : kRed);
+    Led3->setFillColor(d.ac1 ? Led::kNoir : Led::kRouge);
     dataCH1 = d.ch1;
 
     gain2 = QString::fromLatin1(d.gain2);
     setParamCaption(gainCH2, gain2 + QStringLiteral("/div"));
     AC_CH(2)->setChecked(d.ac2);
-    Led1->setFillColor(d.ac2 ? kBlack : kRed);
+    Led1->setFillColor(d.ac2 ? Led::kNoir : Led::kRouge);
     dataCH2 = d.ch2;
 
     const QString time = QString::fromLatin1(d.timeField);
@@ -280,8 +279,8 @@ void FormPrinc::AffScope()
     displaySize(w, h);
     Tracage::TraceScope(*Scope, dataCH1, dataCH2, dataCH3, dataCH4, voies(), mesures[0], mesures[1],
                         affParam_);
-    Tracage::TraceCurseurs(*Scope, 10, w, h, curseurs, ChkCursTemps->isChecked(), ChkCursTension->isChecked(),
-                           true, drawGraph_);
+    Tracage::TraceCurseurs(*Scope, Tracage::kCurseursSurImage, w, h, curseurs, ChkCursTemps->isChecked(),
+                           ChkCursTension->isChecked(), true, drawGraph_);
 }
 
 void FormPrinc::AffXY()
@@ -349,7 +348,7 @@ void FormPrinc::CmdResetOffset_Click(int index)
 {
     {
         const QSignalBlocker quiet(Slider2(index));
-        Slider2(index)->setValue(128);
+        Slider2(index)->setValue(Tracage::kDecalageNul);
     }
     DrawGraph();
 }
@@ -366,7 +365,7 @@ void FormPrinc::Scope_MouseDown(int button, int shift, float x, float y)
 
 void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
 {
-    Scope->setForeColor(15);
+    Scope->setForeColor(display::Couleur::Blanc);
     int w, h;
     displaySize(w, h);
     const Curseurs::Handled handled = Curseurs::bouge(curseurs, button, shift, x, y, w, h,
@@ -556,7 +555,7 @@ void FormPrinc::closeEvent(QCloseEvent* event)
 
 void FormPrinc::CmdClav_Click(int index)
 {
-    const char code = char(index + 48);
+    const char code = acquisition::codeTouche(index);
     if (!MSComm1->Output(QByteArrayView(&code, 1))) keyFailed(MSComm1->errorString());
 }
 

@@ -142,8 +142,8 @@ void FormPrinc::buildPanel()
         Slider2.at(n) = place(new QSlider(Qt::Vertical, f2), left, 1200, 630, 1395, indexed("Slider2", n),
                               QStringLiteral("Décalage CH%1").arg(n));
         QSlider* s = Slider2(n);
-        s->setRange(0, 256);
-        s->setValue(128);
+        s->setRange(0, Tracage::kDecalageMax);
+        s->setValue(Tracage::kDecalageNul);
         s->setSingleStep(1);
         s->setPageStep(16);
         // 0 at the top: the thumb moves the way the trace does.
@@ -231,9 +231,9 @@ void FormPrinc::buildPanel()
     Led1 = place(new Led(f4), 240, 2760, 255, 255, QStringLiteral("Led1"), QStringLiteral("CHB dc"));
     Led2 = place(new Led(f4), 840, 2760, 255, 255, QStringLiteral("Led2"), QStringLiteral("Voyant"));
     Led3 = place(new Led(f4), 1440, 2760, 255, 255, QStringLiteral("Led3"), QStringLiteral("CHA dc"));
-    Led1->setFillColor(0x0000FF);
-    Led2->setFillColor(0x008080);
-    Led3->setFillColor(0x0000FF);
+    Led1->setFillColor(Led::kRouge);
+    Led2->setFillColor(Led::kOlive);
+    Led3->setFillColor(Led::kRouge);
     heading(f4, "Label3", QStringLiteral("CHB dc"), 120, 3120, 615, 255, true);
     heading(f4, "Label2", QStringLiteral("CHA dc"), 1200, 3120, 615, 255, true);
 

@@ -9,6 +9,9 @@ class Led : public QWidget
 {
     Q_OBJECT
 public:
+    // The colour numbers the panel's lamps take.
+    static constexpr int kNoir = 0x000000, kRouge = 0x0000FF, kOlive = 0x008080;
+
     explicit Led(QWidget* parent = nullptr) : QWidget(parent) {}
 
     void setFillColor(int bgr);

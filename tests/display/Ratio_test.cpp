@@ -69,7 +69,7 @@ void frame(Surface& s, bool cursors = true)
     }
     Tracage::Voies v;
     v.shown = {true, true, true, true};
-    v.offset = {128, 140, 128, 100};
+    v.offset = {Tracage::kDecalageNul, 140, Tracage::kDecalageNul, 100};
     const Tracage::Legende legende{false,
                                    true,
                                    QStringLiteral("500mV/div"),
@@ -78,7 +78,9 @@ void frame(Surface& s, bool cursors = true)
                                    QStringLiteral("Auto>128")};
     Calcul::Mesures m1, m2;
     Tracage::TraceScope(s, ch1, ch2, ch3, ch4, v, m1, m2, [&] { Tracage::TraceLegende(s, legende); });
-    if (cursors) Tracage::TraceCurseurs(s, 10, 4935, 3945, {1000, 3010, 905, 2900}, true, true, true, {});
+    if (cursors)
+        Tracage::TraceCurseurs(s, Tracage::kCurseursSurImage, 4935, 3945, {1000, 3010, 905, 2900}, true, true,
+                               true, {});
 }
 
 } // namespace
@@ -137,7 +139,8 @@ TEST_P(AtRatio, CursorInvertsItsBandOnceAndTwiceRestores)
     frame(scaled, false);
     const QImage before = scaled.screenImage().copy();
     const Curseurs::Positions p{1000, 1000, 0, 0}; // one time cursor; the other at the same place
-    Tracage::TraceCurseurs(scaled, 10, 4935, 3945, {1000, 3010, 905, 2900}, true, true, true, {});
+    Tracage::TraceCurseurs(scaled, Tracage::kCurseursSurImage, 4935, 3945, {1000, 3010, 905, 2900}, true,
+                           true, true, {});
     const QImage once = scaled.screenImage().copy();
     const int pen = GetParam().pen;
     const int vx[] = {device(1000), device(3010)}, hy[] = {device(905), device(2900)};
@@ -175,9 +178,10 @@ TEST_P(AtRatio, CursorInvertsItsBandOnceAndTwiceRestores)
         EXPECT_EQ(on[i], GetParam().dashOn) << "dash " << i;
         EXPECT_EQ(off[i], GetParam().dashPeriod - GetParam().dashOn) << "gap " << i;
     }
-    Tracage::TraceCurseurs(scaled, 10, 4935, 3945, {1000, 3010, 905, 2900}, true, true, true, {});
+    Tracage::TraceCurseurs(scaled, Tracage::kCurseursSurImage, 4935, 3945, {1000, 3010, 905, 2900}, true,
+                           true, true, {});
     EXPECT_TRUE(scaled.screenImage() == before) << "drawn twice, the cursors are gone";
-    Tracage::TraceCurseurs(scaled, 10, 4935, 3945, p, true, false, true, {});
+    Tracage::TraceCurseurs(scaled, Tracage::kCurseursSurImage, 4935, 3945, p, true, false, true, {});
     EXPECT_TRUE(scaled.screenImage() == before) << "two cursors at one place cancel";
 }
 
@@ -238,22 +242,28 @@ TEST_P(AtRatio, NewRatioRedrawsThePictureAtIt)
     EXPECT_TRUE(moved.screenImage() == one.screenImage());
 }
 
-// Drawing on and on without clearing keeps the saved picture right past the surface's
-// memory of operations.
+// Drawing on and on without clearing keeps the saved picture exact past the surface's memory
+// of operations, dashes included, also when the screen's ratio changes after that.
 TEST(AtRatioLongRun, SavedPictureHoldsPastTheOperationsKept)
 {
-    Surface one{QSize(329, 263)}, scaled{QSize(329, 263)};
+    Surface one{QSize(329, 263)}, scaled{QSize(329, 263)}, rescaled{QSize(329, 263)};
     one.setDeviceRatio(1);
     scaled.setDeviceRatio(2);
-    for (Surface* s : {&one, &scaled}) {
+    rescaled.setDeviceRatio(1);
+    for (Surface* s : {&one, &scaled, &rescaled}) {
         s->setDrawMode(Surface::Invert);
+        s->setDrawStyle(Surface::Dashed);
         for (int i = 0; i < 70000; ++i) {
             s->setForeColor(i % 16);
-            s->PSet(float(i * 37 % 4935), float(i * 53 % 3945));
-            if (i % 7 == 0) s->Line(float(i * 11 % 4935), float(i * 13 % 3945));
+            if (i == 0) s->PSet(0, 0); // one polyline: the dash runs on through the whole of it
+            s->Line(float(i * 11 % 4935), float(i * 13 % 3945));
         }
     }
     EXPECT_TRUE(scaled.Image() == one.Image());
+    scaled.setDeviceRatio(1.5);
+    rescaled.setDeviceRatio(2);
+    EXPECT_TRUE(scaled.Image() == one.Image()) << "from 2 to 1.5";
+    EXPECT_TRUE(rescaled.Image() == one.Image()) << "from 1 to 2";
 }
 
 // The screen as Qt shows it, at whatever ratio this run's screen has (QT_SCALE_FACTOR): drawn

@@ -37,7 +37,7 @@ struct Screen : ::testing::Test
 
 double sampleY(double h, int offset, int sample)
 {
-    return float(h * (offset + (255 - sample) - 128) / 255);
+    return float(h * (offset + (kCodeMax - sample) - Tracage::kDecalageNul) / kCodeMax);
 }
 
 } // namespace
@@ -79,7 +79,8 @@ TEST_F(Screen, SamplesLandWhereTheMappingSays)
     v.shown = {true, false, false, false};
     drawScope(v);
     for (int i = 0; i < 79; ++i) // sample 79 falls on the right edge, outside
-        EXPECT_EQ(atTwips(i * (w / 79), sampleY(h, 128, ch1[i])), Surface::QBColor(1)) << "sample " << i;
+        EXPECT_EQ(atTwips(i * (w / 79), sampleY(h, Tracage::kDecalageNul, ch1[i])), Surface::QBColor(1))
+            << "sample " << i;
 }
 
 TEST_F(Screen, OffsetMovesTheTraceByWholeCodes)
@@ -88,7 +89,7 @@ TEST_F(Screen, OffsetMovesTheTraceByWholeCodes)
     ch2.fill(128);
     Tracage::Voies v;
     v.shown = {false, true, false, false};
-    for (int offset : {128, 138, 10, 200}) {
+    for (int offset : {Tracage::kDecalageNul, 138, 10, 200}) {
         v.offset[1] = offset;
         drawScope(v);
         const double y = sampleY(h, offset, 128);
@@ -104,7 +105,7 @@ TEST_F(Screen, LaterChannelsPaintOverEarlierOnes)
     Tracage::Voies v;
     v.shown = {true, true, false, false};
     drawScope(v);
-    EXPECT_EQ(atTwips(1000, sampleY(scope.ScaleHeight(), 128, 100)), Surface::QBColor(2));
+    EXPECT_EQ(atTwips(1000, sampleY(scope.ScaleHeight(), Tracage::kDecalageNul, 100)), Surface::QBColor(2));
     EXPECT_EQ(countColour(Surface::QBColor(1)), 0);
 }
 
@@ -130,7 +131,7 @@ TEST_F(Screen, XYRampsGiveTheDiagonalInTheMiddleEightyPercent)
     const double w = scope.ScaleWidth(), h = scope.ScaleHeight();
     for (int i = 0; i < kSampleCount; ++i)
         ch1[i] = ch2[i] = std::uint8_t(i * 255 / 79);
-    Tracage::TraceXY(scope, ch1, ch2, 128, 128, {});
+    Tracage::TraceXY(scope, ch1, ch2, Tracage::kDecalageNul, Tracage::kDecalageNul, {});
     for (int i = 1; i < 79; ++i) {
         const double x = w * 0.1 + w * (0.8 * ch1[i] / 255);
         const double y = h * (255 - ch2[i]) / 255;
@@ -144,7 +145,7 @@ TEST_F(Screen, XYConstantChannelOneIsAVerticalLine)
     const double w = scope.ScaleWidth(), h = scope.ScaleHeight();
     ch1.fill(128);
     ch2 = testing_support::ramp(20, 2);
-    Tracage::TraceXY(scope, ch1, ch2, 128, 128, {});
+    Tracage::TraceXY(scope, ch1, ch2, Tracage::kDecalageNul, Tracage::kDecalageNul, {});
     const double x = w * (0.1 + 0.8 * 128 / 255);
     for (int s = 30; s < 170; s += 10)
         EXPECT_EQ(atTwips(x, h * (255 - s) / 255), Surface::QBColor(1)) << s;
@@ -156,7 +157,7 @@ TEST_F(Screen, XYFirstPointTakesTheGraticuleColour)
     ch2.fill(0);
     ch1[0] = 40;
     ch2[0] = 40;
-    Tracage::TraceXY(scope, ch1, ch2, 128, 128, {});
+    Tracage::TraceXY(scope, ch1, ch2, Tracage::kDecalageNul, Tracage::kDecalageNul, {});
     const double w = scope.ScaleWidth(), h = scope.ScaleHeight();
     EXPECT_EQ(atTwips(w * 0.1 + w * (0.8 * 40 / 255), h * 215 / 255), Surface::QBColor(9));
     EXPECT_EQ(atTwips(w * 0.1 + w * (0.8 * 20 / 255), h * 235 / 255), Surface::QBColor(1))
@@ -184,9 +185,10 @@ TEST_F(Screen, LegendTextsAndColours)
         return n;
     };
     EXPECT_GT(colourIn(0, 0, 100, 15, Surface::QBColor(1)), 20) << "CH1 text top left in blue";
-    EXPECT_GT(colourIn(233, 0, 329, 15, Surface::QBColor(2)), 20) << "CH2 text from x = 3500 twips in green";
+    EXPECT_GT(colourIn(233, 0, 329, 15, Surface::QBColor(2)), 20)
+        << "CH2 text further along the top in green";
     EXPECT_GT(colourIn(0, 246, 90, 263, Surface::QBColor(5)), 20) << "time base bottom left";
-    EXPECT_GT(colourIn(256, 246, 329, 263, Surface::QBColor(5)), 20) << "trigger from x = 3850 twips";
+    EXPECT_GT(colourIn(256, 246, 329, 263, Surface::QBColor(5)), 20) << "trigger further along the bottom";
     EXPECT_EQ(colourIn(0, 20, 329, 240, Surface::QBColor(1)), 0) << "nothing between the rows";
     EXPECT_EQ(scope.ForeColor(), 5);
 }
@@ -203,8 +205,9 @@ TEST_F(Screen, PrintIsTheAliasedTextAPainterDraws)
     {
         const char* text;
         float x, y;
-    } cases[] = {{"CH1ac=500mV/div", 0, 0},    {"Auto>128", 3850, 3700},  {"jgpq|_ÉÀ", 1000, 1500},
-                 {"100ms/div", -300, -100},    {"   2V/div", 4800, 3900}, {"", 10, 10},
+    } cases[] = {{"CH1ac=500mV/div", 0, 0},    {"Auto>128", Tracage::kLegendeTrigX, Tracage::kLegendeBasY},
+                 {"jgpq|_ÉÀ", 1000, 1500},     {"100ms/div", -300, -100},
+                 {"   2V/div", 4800, 3900},    {"", 10, 10},
                  {"CH1ac=500mV/div", 15, 3850}};
     for (int pass = 0; pass < 2; ++pass) {
         for (const auto& c : cases) {
@@ -237,12 +240,13 @@ TEST_F(Screen, CursorLinesInvertAndCancelInPairs)
     p.oldX = 1500;
     p.oldX2 = 1500; // same place: the two inversions cancel
     int redraws = 0;
-    Tracage::TraceCurseurs(scope, 10, 4935, 3945, p, true, false, true, [&] { ++redraws; });
+    Tracage::TraceCurseurs(scope, Tracage::kCurseursSurImage, 4935, 3945, p, true, false, true,
+                           [&] { ++redraws; });
     EXPECT_EQ(scope.Image(), blank);
     EXPECT_EQ(redraws, 0) << "mode 10 draws on the picture as it is";
 
     p.oldX2 = 3000;
-    Tracage::TraceCurseurs(scope, 10, 4935, 3945, p, true, false, true, {});
+    Tracage::TraceCurseurs(scope, Tracage::kCurseursSurImage, 4935, 3945, p, true, false, true, {});
     const QRgb inverted = blank.pixel(0, 0) ^ 0x00FFFFFF;
     int on = 0;
     for (int y = 0; y < 263; ++y)

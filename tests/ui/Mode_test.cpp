@@ -87,10 +87,11 @@ TEST_F(Mode, SliderShiftsItsChannelAndRedraws)
     const int before = rowOfChannel(1);
     w->Slider2(1)->setValue(138); // the user moved the thumb down by 10
     const double h = w->Scope->ScaleHeight();
-    EXPECT_EQ(rowOfChannel(1), display::twipsToPixel(float(h * (138 + 55 - 128) / 255)));
+    EXPECT_EQ(rowOfChannel(1),
+              display::twipsToPixel(float(h * (138 + 55 - Tracage::kDecalageNul) / kCodeMax)));
     EXPECT_GT(rowOfChannel(1), before);
     QTest::mouseClick(w->CmdResetOffset(1), Qt::LeftButton);
-    EXPECT_EQ(w->Slider2(1)->value(), 128);
+    EXPECT_EQ(w->Slider2(1)->value(), Tracage::kDecalageNul);
     EXPECT_EQ(rowOfChannel(1), before);
 }
 
@@ -126,14 +127,14 @@ TEST_F(Mode, XYOffsetsShiftTheFigure)
     const double ww = w->Scope->ScaleWidth(), h = w->Scope->ScaleHeight();
     // Both channels are constant: the figure is one point, in the colour the graticule left.
     const auto pointAt = [&](int o1, int o2) {
-        const float x = float(ww * 0.1 + ww * (0.8 * (200 - o1 + 128) / 255));
-        const float y = float(h * (o2 + (255 - 60) - 128) / 255);
+        const float x = float(ww * 0.1 + ww * (0.8 * (200 - o1 + Tracage::kDecalageNul) / kCodeMax));
+        const float y = float(h * (o2 + (kCodeMax - 60) - Tracage::kDecalageNul) / kCodeMax);
         return w->Scope->Image().pixel(display::twipsToPixel(x), display::twipsToPixel(y)) ==
                Surface::QBColor(9);
     };
-    EXPECT_TRUE(pointAt(128, 128));
+    EXPECT_TRUE(pointAt(Tracage::kDecalageNul, Tracage::kDecalageNul));
     w->Slider2(1)->setValue(100);
     w->Slider2(2)->setValue(150);
     EXPECT_TRUE(pointAt(100, 150));
-    EXPECT_FALSE(pointAt(128, 128));
+    EXPECT_FALSE(pointAt(Tracage::kDecalageNul, Tracage::kDecalageNul));
 }

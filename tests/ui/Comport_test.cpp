@@ -25,6 +25,14 @@ protected:
         w->serialDevices = [this] { return devices; };
     }
 
+    // The program closed and started again, as the user would.
+    void restart()
+    {
+        w.reset();
+        w = std::make_unique<ui::FormPrinc>(dialogs);
+        w->serialDevices = [this] { return devices; };
+    }
+
     // What a user sees when the menu opens: the captions below the separator.
     QStringList open()
     {
@@ -118,18 +126,15 @@ TEST_F(Comport, ADeviceThatCannotBeOpenedIsReportedLikeCOMn)
 TEST_F(Comport, TheNextStartOpensThePortChosenLast)
 {
     w->com(2)->trigger();
-    w.reset();
-    w = std::make_unique<ui::FormPrinc>(dialogs);
+    restart();
     EXPECT_EQ(comport(), QStringLiteral("COM2"));
     EXPECT_TRUE(w->MSComm1->PortOpen());
     EXPECT_TRUE(w->com(2)->isChecked());
 
-    w->serialDevices = [this] { return devices; };
     devices = {{"ttyVIRT0", "Carte simulée", adapter.path(), {}, {}}};
     open();
     item(QStringLiteral("ttyVIRT0"))->trigger();
-    w.reset();
-    w = std::make_unique<ui::FormPrinc>(dialogs);
+    restart();
     EXPECT_EQ(comport(), QStringLiteral("ttyVIRT0"));
     EXPECT_EQ(w->MSComm1->device(), adapter.path());
     EXPECT_TRUE(dialogs.warnings.isEmpty());
@@ -138,9 +143,8 @@ TEST_F(Comport, TheNextStartOpensThePortChosenLast)
 // A fresh user whose PC has no COM1 is told where the board might be.
 TEST_F(Comport, AFreshStartWithoutComOneNamesTheSystemsPorts)
 {
-    w.reset();
     qputenv("VANTOR_COM1", "/nonexistent/vantor-com1");
-    w = std::make_unique<ui::FormPrinc>(dialogs);
+    restart();
     ASSERT_EQ(dialogs.warnings.size(), 1);
     const QString box = dialogs.warnings.first();
     const QList<SerialDevice> present = acquisition::otherDevices(acquisition::systemDevices());
@@ -167,14 +171,13 @@ TEST_F(Comport, AKeyWhoseByteCannotGoOutIsReported)
 }
 
 // Remembered, absent at start, then back but held by another program: no box at start nor at
-// each try, and opened once it is free.
+// each try, and opened and read once it is free.
 TEST_F(Comport, ADeviceBackButBusyIsRetriedWithoutABox)
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("carte"));
     acquisition::rememberPort({0, {"carte", {}, link, {}, {}}});
-    w.reset();
-    w = std::make_unique<ui::FormPrinc>(dialogs);
+    restart();
     EXPECT_EQ(comport(), QStringLiteral("carte erreur"));
     ASSERT_TRUE(QFile::link(adapter.path(), link));
     auto holder = std::make_unique<QSerialPort>(link); // taken before the program looks again
@@ -185,5 +188,7 @@ TEST_F(Comport, ADeviceBackButBusyIsRetriedWithoutABox)
     holder.reset();
     ASSERT_TRUE(waitFor([&] { return w->MSComm1->PortOpen(); }, 3000));
     EXPECT_EQ(comport(), QStringLiteral("carte"));
+    adapter.write(onWire(frameText(FrameFields())));
+    EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral("Rx OK"); }));
     EXPECT_TRUE(dialogs.warnings.isEmpty());
 }

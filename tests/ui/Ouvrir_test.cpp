@@ -1,13 +1,13 @@
 // "Ouvrir" shows a frame saved as CSV as it was when saved, keeps it while the board sends, and
 // gives the screen back to the board when Run/Stop is ticked; anything else changes nothing.
 #include "acquisition/TrameCsv.h"
+#include "support/Files.h"
 #include "support/Frames.h"
 #include "support/Window.h"
 #include "ui/Led.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QSlider>
@@ -27,12 +27,6 @@ QByteArray frame(const char* time, int k)
     f.ch1 = ramp(20 + 40 * k, 2);
     f.ch2 = ramp(250 - 30 * k, -3);
     return onWire(frameText(f));
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // What the panel shows of a frame: indicators, ticks and measurements.
@@ -104,10 +98,7 @@ TEST_F(Ouvrir, ShowsTheSavedFrameUntilRunStopIsTickedAgain)
 TEST_F(Ouvrir, RefusedFileChangesNothing)
 {
     w->Reception(frame("100m", 0));
-    QFile junk(path("notes.csv"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("date;valeur\n2024-01-01;3,5\n");
-    junk.close();
+    writeFile(path("notes.csv"), "date;valeur\n2024-01-01;3,5\n");
     ASSERT_TRUE(QDir(dir.path()).mkdir("dossier.csv"));
     // Another program's file, a file that is not there, a folder.
     for (const char* name : {"notes.csv", "absent.csv", "dossier.csv"}) {

@@ -1,5 +1,6 @@
 #include "support/Bmp.h"
 #include "support/FakeDialogs.h"
+#include "support/Files.h"
 #include "ui/Sauvegarde.h"
 
 #include <QDir>
@@ -15,26 +16,15 @@
 
 namespace {
 
+using testing_support::contents;
 using testing_support::FakeDialogs;
+using testing_support::writeFile;
 using ui::Answer;
 
 const QString kTitle = QStringLiteral("Enregistre le trac\u00e9");
 const QString kFilter = QStringLiteral("Fichiers BMP (*.bmp)|*.bmp|Donn\u00e9es CSV (*.csv)|*.csv|"
                                        "Image PNG (*.png)|*.png|Tous les fichiers (*.*)|*.*");
 const QString kWarningStart = QStringLiteral("Impossible d'enregistrer l'image : ");
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
 
 // Every entry below root, so a test sees any file left behind, temporary ones included.
 QStringList entries(const QString& root)

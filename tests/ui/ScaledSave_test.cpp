@@ -2,11 +2,11 @@
 // the frames drawn while the dialog was open; the PNG holds the screen's own pixels.
 #include "support/Bmp.h"
 #include "support/FakeDialogs.h"
+#include "support/Files.h"
 #include "support/Frames.h"
 #include "ui/FormPrinc.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -25,6 +25,20 @@ QByteArray frame(int k)
     return onWire(frameText(f));
 }
 
+// A window with no board, drawing at `ratio`, with both cursors shown.
+struct ScaledWindow
+{
+    explicit ScaledWindow(double ratio)
+    {
+        w.Scope->setDeviceRatio(ratio);
+        w.ChkCursTemps->setChecked(true);
+        w.ChkCursTension->setChecked(true);
+        w.curseurs = {1000, 3000, 900, 2900};
+    }
+    FakeDialogs dialogs;
+    ui::FormPrinc w{dialogs};
+};
+
 } // namespace
 
 TEST(ScaledSave, WritesTheOneXFileOfTheLatestFrame)
@@ -33,14 +47,10 @@ TEST(ScaledSave, WritesTheOneXFileOfTheLatestFrame)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const auto saved = [&](double ratio, bool frameDuringDialog) {
-        FakeDialogs dialogs;
-        ui::FormPrinc w(dialogs);
-        w.Scope->setDeviceRatio(ratio);
+        ScaledWindow scaled(ratio);
+        auto& [dialogs, w] = scaled;
         for (int n = 1; n <= 4; ++n)
             w.CH(n)->setChecked(true);
-        w.ChkCursTemps->setChecked(true);
-        w.ChkCursTension->setChecked(true);
-        w.curseurs = {1000, 3000, 900, 2900};
         w.Reception(frame(0));
         if (!frameDuringDialog) w.Reception(frame(1));
         const QString path = folder.filePath(QStringLiteral("at%1-%2.bmp").arg(ratio).arg(frameDuringDialog));
@@ -49,8 +59,7 @@ TEST(ScaledSave, WritesTheOneXFileOfTheLatestFrame)
             if (frameDuringDialog) w.Reception(frame(1));
         };
         w.Save_Click();
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return contents(path);
     };
     const QByteArray oneX = saved(1, false);
     ASSERT_TRUE(oneX.startsWith("BM"));
@@ -67,11 +76,8 @@ TEST(ScaledSave, PngHoldsThePixelsOnTheScreen)
     ASSERT_TRUE(folder.isValid());
     for (const int ratio : {1, 2}) {
         SCOPED_TRACE(ratio);
-        FakeDialogs dialogs;
-        ui::FormPrinc w(dialogs);
-        w.Scope->setDeviceRatio(ratio);
-        w.ChkCursTemps->setChecked(true);
-        w.curseurs = {1000, 3000, 900, 2900};
+        ScaledWindow scaled(ratio);
+        auto& [dialogs, w] = scaled;
         w.Reception(frame(0));
         const QString png = folder.filePath(QStringLiteral("at%1.png").arg(ratio));
         const QString bmp = folder.filePath(QStringLiteral("at%1.bmp").arg(ratio));
@@ -85,9 +91,7 @@ TEST(ScaledSave, PngHoldsThePixelsOnTheScreen)
         const QImage shown = w.Scope->screenImage().convertToFormat(QImage::Format_RGB32);
         EXPECT_TRUE(saved == shown) << "the PNG is the screen's picture, pixel for pixel";
         if (ratio == 1) {
-            QFile file(bmp);
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            const std::optional<Bitmap> b = decodeBmp(file.readAll());
+            const std::optional<Bitmap> b = decodeBmp(contents(bmp));
             ASSERT_TRUE(b && b->width == saved.width() && b->height == saved.height());
             for (int y = 0; y < saved.height(); ++y)
                 for (int x = 0; x < saved.width(); ++x)

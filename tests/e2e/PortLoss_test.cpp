@@ -1,5 +1,6 @@
 // The board's end vanishes mid-frame (an unplugged USB adapter) and comes back later: the
 // program waits for it without spinning and takes it up again by itself.
+#include "acquisition/PortMemory.h"
 #include "support/Board.h"
 #include "support/FakeDialogs.h"
 #include "support/Wait.h"
@@ -88,6 +89,23 @@ TEST(PortLoss, UnpluggedMidFrameThenBack)
                 static_cast<long long>(reopenedMs), static_cast<long long>(decodedMs));
     EXPECT_TRUE(w.MSComm1->PortOpen());
     EXPECT_GT(notified.count(), notifications);
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+}
+
+TEST(PortLoss, ARememberedBoardAbsentAtStartIsTakenUpWhenItComes)
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("board"));
+    acquisition::rememberPort({0, {QStringLiteral("board"), {}, link, {}, {}}});
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    EXPECT_EQ(w.panel(QStringLiteral("comport"))->text(), QStringLiteral("board erreur"));
+    EXPECT_TRUE(dialogs.warnings.isEmpty()) << "no box at start for a board not plugged in yet";
+
+    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--link"), link});
+    ASSERT_FALSE(board.path().isEmpty());
+    EXPECT_TRUE(waitFor([&] { return w.framesDecoded >= 2; }, 5000)) << w.framesDecoded;
+    EXPECT_EQ(w.panel(QStringLiteral("comport"))->text(), QStringLiteral("board"));
     EXPECT_TRUE(dialogs.warnings.isEmpty());
 }
 

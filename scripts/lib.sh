@@ -73,18 +73,37 @@ check_format() {
     || die "C++ formatting differs from .clang-format (clang-format-19 -i on the files above)"
 }
 
+# Prints, each followed by a NUL, the mount points at or below the folder $1, deepest first.
+# The kernel writes a space, tab, newline or backslash in a path as \040, \011, \012, \134, so
+# the fields of /proc/self/mountinfo split on spaces; the path is then read back as it is.
+mounts_under() {
+  local target="$1" line m
+  local fields=() found=()
+  while IFS= read -r line; do
+    read -r -a fields <<<"$line"
+    m="${fields[4]}"
+    m="${m//\\040/ }"
+    m="${m//\\011/$'\t'}"
+    m="${m//\\012/$'\n'}"
+    m="${m//\\134/\\}"
+    [ "$m" = "$target" ] || [[ "$m" == "$target"/* ]] && found+=("$m")
+  done </proc/self/mountinfo
+  [ ${#found[@]} -eq 0 ] || printf '%s\0' "${found[@]}" | sort -rz
+}
+
 # Removes a root made by make_root. Anything still mounted inside (a run that was killed) is
 # unmounted first, and rm never crosses into another file system: a bind-mounted /dev or /proc
 # is the machine's own.
 remove_root() {
-  local target="$1" m
+  local target="$1" m mounts=()
   [ -e "$target" ] || return 0
   target="$(realpath "$target")"
-  for m in $(awk -v t="$target" '$5 == t || index($5, t "/") == 1 { print $5 }' /proc/self/mountinfo | sort -r); do
+  mapfile -d '' mounts < <(mounts_under "$target")
+  for m in "${mounts[@]}"; do
     as_root umount -R "$m" 2>/dev/null || as_root umount -R -l "$m" || true
   done
-  ! awk -v t="$target" '$5 == t || index($5, t "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo \
-    || die "$target still has file systems mounted inside: not removing it"
+  mapfile -d '' mounts < <(mounts_under "$target")
+  [ ${#mounts[@]} -eq 0 ] || die "$target still has file systems mounted inside: not removing it"
   as_root rm -rf --one-file-system "$target" || die "cannot remove $target"
 }
 

@@ -221,6 +221,7 @@ void FormPrinc::affiche(const acquisition::DecodedFrame& d)
     trigText_ = d.trigText;
     trigLevel_ = d.trigLevel;
     setParamCaption(lblTrig, QString::fromLatin1(d.trigText) + QString::number(d.trigLevel));
+    recordChanged_ = true;
 }
 
 // The frame the record holds, with the couplings as the panel shows them.
@@ -260,8 +261,9 @@ void FormPrinc::displaySize(int& width, int& height) const
 void FormPrinc::DrawGraph()
 {
     // With Run/Stop unticked frames go on filling the record without being drawn: a save
-    // writes the frame the screen shows, not the latest one.
-    trameDessinee_ = enregistrement();
+    // writes the frame the screen shows, not the latest one. Taken once per new record, not at
+    // every redraw of a drag.
+    if (std::exchange(recordChanged_, false)) trameDessinee_ = enregistrement();
     if (chkScope->isChecked())
         cmdScope_Click();
     else
@@ -535,6 +537,7 @@ void FormPrinc::Form_Load()
     gain1 = QStringLiteral("500mV");
     gain2 = QStringLiteral("   2V");
     trameDessinee_ = enregistrement();
+    recordChanged_ = false;
 }
 
 void FormPrinc::Quit_Click()

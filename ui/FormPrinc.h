@@ -188,6 +188,7 @@ private:
     int trigLevel_ = 128;
     QString fichierAffiche_;                  // the name of the file shown instead of live frames
     acquisition::DecodedFrame trameDessinee_; // the frame on the screen, as last drawn
+    bool recordChanged_ = true;               // since trameDessinee_ was taken: a redraw takes it again
 };
 
 } // namespace ui

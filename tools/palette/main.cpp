@@ -1,8 +1,9 @@
-// palette: prints the colours of the given numbers as the program draws them, one per line as
+// palette: prints the colour each given channel is drawn in on the screen, one per line as
 // #rrggbb, so that a script looking for a trace on a screen counts the program's own colour.
-// Usage: palette NUMBER...      e.g. palette 2
+// Usage: palette CHANNEL...      e.g. palette 2
 
 #include "display/Surface.h"
+#include "display/Tracage.h"
 
 #include <QColor>
 #include <charconv>
@@ -11,19 +12,21 @@
 
 int main(int argc, char** argv)
 {
+    constexpr int channels = int(Tracage::kCouleurVoie.size());
     if (argc < 2) {
-        std::fprintf(stderr, "usage: palette NUMBER...   (0 to 15)\n");
+        std::fprintf(stderr, "usage: palette CHANNEL...   (1 to %d)\n", channels);
         return 2;
     }
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg(argv[i]);
-        int number = -1;
-        const auto [end, error] = std::from_chars(arg.data(), arg.data() + arg.size(), number);
-        if (error != std::errc() || end != arg.data() + arg.size() || number < 0 || number > 15) {
-            std::fprintf(stderr, "palette: not a colour number (0 to 15): %s\n", argv[i]);
+        int channel = 0;
+        const auto [end, error] = std::from_chars(arg.data(), arg.data() + arg.size(), channel);
+        if (error != std::errc() || end != arg.data() + arg.size() || channel < 1 || channel > channels) {
+            std::fprintf(stderr, "palette: not a channel (1 to %d): %s\n", channels, argv[i]);
             return 2;
         }
-        std::printf("%s\n", qPrintable(QColor(display::Surface::QBColor(number)).name()));
+        const QColor colour(display::Surface::QBColor(Tracage::kCouleurVoie[channel - 1]));
+        std::printf("%s\n", qPrintable(colour.name()));
     }
     return 0;
 }

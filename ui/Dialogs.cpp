@@ -40,6 +40,16 @@ QStringList choices(const QString& filter)
     return out;
 }
 
+// Both dialogs: Qt's own, in the program's language, the first choice selected; a save may
+// name a new file, an open only an existing one.
+void setUp(QFileDialog& dialog, const QStringList& names, QFileDialog::AcceptMode mode)
+{
+    dialog.setAcceptMode(mode);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!names.isEmpty()) dialog.selectNameFilter(names.first());
+}
+
 } // namespace
 
 std::optional<SaveChoice> QtDialogs::saveFileName(QWidget* parent, const QString& title,
@@ -47,11 +57,8 @@ std::optional<SaveChoice> QtDialogs::saveFileName(QWidget* parent, const QString
 {
     const QStringList names = choices(filter);
     QFileDialog dialog(parent, title, QString(), names.join(QStringLiteral(";;")));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    setUp(dialog, names, QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (!names.isEmpty()) dialog.selectNameFilter(names.first());
     dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return SaveChoice{dialog.selectedFiles().first(),
@@ -62,10 +69,7 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& t
 {
     const QStringList names = choices(filter);
     QFileDialog dialog(parent, title, QString(), names.join(QStringLiteral(";;")));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (!names.isEmpty()) dialog.selectNameFilter(names.first());
+    setUp(dialog, names, QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
 }

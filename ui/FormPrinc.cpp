@@ -213,10 +213,8 @@ void FormPrinc::affiche(const acquisition::DecodedFrame& d)
     const QString time = QString::fromLatin1(d.timeField);
     timeBase = time + QLatin1Char('s');
     setParamCaption(lblTime, time + QStringLiteral("s/div"));
-    // At the time base numbered 12 the board samples channel 1 only.
-    const bool single = Format::leadingNumber(lblTime->text()) == 12;
     CH(1)->setChecked(true);
-    CH(2)->setChecked(!single);
+    CH(2)->setChecked(Calcul::voie2Echantillonnee(lblTime->text()));
 
     trigText_ = d.trigText;
     trigLevel_ = d.trigLevel;

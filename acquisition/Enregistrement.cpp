@@ -127,16 +127,18 @@ QByteArray Ecriture::ligne(const TrameDatee& t) const
     champ(Csv::nombre(echelles.voltsParCode(1), s));
     champ(Csv::nombre(Csv::Echelles::codeDuZero(), s));
     champ(Csv::nombre(echelles.secondesParEchantillon(), s));
+    // The codes are most of the file: written digit by digit into one buffer, without a string each.
+    char codes[2 * kSampleCount * 4];
+    char* c = codes;
     for (const Samples* voie : {&d.ch1, &d.ch2})
         for (const std::uint8_t code : *voie) {
-            // The codes are most of the file: written digit by digit, without a string each.
-            if (code >= 100) r += QLatin1Char(char('0' + code / 100));
-            if (code >= 10) r += QLatin1Char(char('0' + code / 10 % 10));
-            r += QLatin1Char(char('0' + code % 10));
-            r += separateur_;
+            if (code >= 100) *c++ = char('0' + code / 100);
+            if (code >= 10) *c++ = char('0' + code / 10 % 10);
+            *c++ = char('0' + code % 10);
+            *c++ = char(separateur_.unicode());
         }
-    r.back() = u'\n';
-    return r.toUtf8();
+    c[-1] = '\n';
+    return r.toUtf8().append(codes, c - codes);
 }
 
 Lecture::Lecture(qsizetype borne) : borne_(borne)

@@ -8,8 +8,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
@@ -57,6 +60,30 @@ void BM_ReceiveNoRedraw(benchmark::State& state)
     b.w->chkRunStop->setChecked(true);
 }
 BENCHMARK(BM_ReceiveNoRedraw);
+
+// The same while a session is recorded: each frame also written to a file as it arrives.
+void BM_ReceiveNoRedrawRecording(benchmark::State& state)
+{
+    Bench& b = bench();
+    QTemporaryDir dir;
+    if (!b.w->enregistreur->demarre(dir.filePath(QStringLiteral("session.csv")),
+                                    QDateTime::currentMSecsSinceEpoch())) {
+        state.SkipWithError("the recording does not start");
+        return;
+    }
+    b.w->chkRunStop->setChecked(false);
+    int k = 0;
+    for (auto _ : state)
+        b.w->Reception(b.frames[k ^= 1]);
+    b.w->chkRunStop->setChecked(true);
+    const qint64 frames = b.w->enregistreur->trames();
+    b.w->enregistreur->arrete();
+    // What a frame costs on the disk, for the size of an hour.
+    state.counters["bytes_per_frame"] =
+        double(QFileInfo(dir.filePath(QStringLiteral("session.csv"))).size()) /
+        double(std::max<qint64>(1, frames));
+}
+BENCHMARK(BM_ReceiveNoRedrawRecording);
 
 void BM_ReceiveWithRedraw(benchmark::State& state)
 {

@@ -24,11 +24,13 @@
 #include "ui/FormPrinc.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QLabel>
 #include <QMap>
@@ -125,7 +127,9 @@ void print(const char* name, double value, const char* unit)
     std::fflush(stdout);
 }
 
-int fast(int frames)
+// `recording`: the session recorded to a file meanwhile, which gives what an hour of the board
+// at its fastest takes on the disk.
+int fast(int frames, bool recording)
 {
     Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"),
                  QString::number(frames), QStringLiteral("--linger"), QStringLiteral("500")});
@@ -134,6 +138,11 @@ int fast(int frames)
     FakeDialogs dialogs;
     ui::FormPrinc w(dialogs);
     w.show();
+    const QTemporaryDir dir;
+    const QString session = dir.filePath(QStringLiteral("session.csv"));
+    if (recording && !w.enregistreur->demarre(session, QDateTime::currentMSecsSinceEpoch())) return 1;
+    const char* prefix = recording ? "record_" : "fast_";
+    const auto name = [prefix](const char* what) { return QByteArray(prefix) + what; };
     QElapsedTimer t;
     waitFor([&] { return w.framesDecoded > 0; }, 5000);
     t.start();
@@ -141,9 +150,16 @@ int fast(int frames)
     waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 120000);
     const double seconds = t.nsecsElapsed() / 1e9;
     waitFor([&] { return !board.running(); }, 5000);
-    print("fast_frames_per_second", double(w.framesDecoded - first) / seconds, "frames/s");
-    print("fast_frames_sent", double(board.stat(QStringLiteral("sent"))), "frames");
-    print("fast_frames_decoded", double(w.framesDecoded), "frames");
+    print(name("frames_per_second").constData(), double(w.framesDecoded - first) / seconds, "frames/s");
+    print(name("frames_sent").constData(), double(board.stat(QStringLiteral("sent"))), "frames");
+    print(name("frames_decoded").constData(), double(w.framesDecoded), "frames");
+    if (recording) {
+        const qint64 kept = w.enregistreur->trames();
+        w.enregistreur->arrete();
+        print("record_frames_written", double(kept), "frames");
+        print("record_bytes_per_frame", double(QFileInfo(session).size()) / double(std::max<qint64>(1, kept)),
+              "bytes");
+    }
     return 0;
 }
 
@@ -692,7 +708,8 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     ui::setUpApplication(app);
-    if (mode == "fast") return fast(n > 0 ? n : 20000);
+    if (mode == "fast") return fast(n > 0 ? n : 20000, false);
+    if (mode == "record") return fast(n > 0 ? n : 20000, true);
     if (mode == "real") return real(n > 0 ? n : 30, sliceMs);
     if (mode == "startup") return startup(argv[0], argc > 2 ? argv[2] : "1");
     if (mode == "floor") return floorRun(n > 0 ? n : 30, sliceMs, argv[0]);

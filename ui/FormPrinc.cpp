@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -43,6 +44,7 @@ FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), d
     trameRefresh_.setSingleShot(true);
     trameRefresh_.setInterval(kTrameRefreshMs);
     portWait = new acquisition::PortWait(this);
+    enregistreur = new acquisition::Enregistreur(this);
     connectHandlers();
     Form_Load();
 }
@@ -187,6 +189,7 @@ void FormPrinc::Receive_scope(const QByteArray& frame)
 {
     const acquisition::DecodedFrame d = acquisition::decodeFrame(frame);
     ++framesDecoded;
+    if (enregistreur->actif()) enregistreur->ecrit({d, QDateTime::currentMSecsSinceEpoch()});
     // A frame opened from a file stays on the panel until the user goes back to live ones.
     if (fichierAffiche_.isEmpty()) {
         affiche(d);

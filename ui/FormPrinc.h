@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/Enregistreur.h"
 #include "acquisition/FrameAssembler.h"
 #include "acquisition/FrameDecoder.h"
 #include "acquisition/PortWait.h"
@@ -109,6 +110,8 @@ public:
     // Waits for a lost port, or a remembered one absent at start, to come back.
     acquisition::PortWait* portWait = nullptr;
     QTimer* Timer1 = nullptr;
+    // The session being recorded, if any: every decoded frame goes to its file.
+    acquisition::Enregistreur* enregistreur = nullptr;
     display::Surface* Scope = nullptr;
     QLabel* lbl_debug1 = nullptr;
     QLabel* statusPanel = nullptr;  // key "Status"

@@ -222,23 +222,3 @@ TEST(Chargement, APipeIsRefusedWithoutWaitingForAWriter)
     EXPECT_FALSE(c.ouvre(fifo));
     EXPECT_FALSE(c.refus().isEmpty());
 }
-
-TEST(Chargement, ARecordingLoadsInSlices)
-{
-    QList<TrameDatee> trames;
-    for (int k = 0; k < 1000; ++k)
-        trames << quatre()[k % 4];
-    QTemporaryDir dir;
-    writeFile(dir.filePath("session.csv"), fichier(trames, frLocale));
-    acquisition::Chargement c(5000);
-    ASSERT_TRUE(c.ouvre(dir.filePath("session.csv")));
-    QList<TrameDatee> lues;
-    int pas = 0;
-    for (bool encore = true; encore; ++pas) {
-        encore = c.avance();
-        lues += c.prend();
-    }
-    EXPECT_GT(pas, 3) << "more than one slice";
-    EXPECT_EQ(c.avancement(), 1.0);
-    EXPECT_TRUE(lues == trames);
-}

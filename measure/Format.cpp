@@ -1,5 +1,6 @@
 #include "measure/Format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>

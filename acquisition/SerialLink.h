@@ -73,7 +73,7 @@ signals:
 private:
     void onError(QSerialPort::SerialPortError error);
     void watch();
-    void closePort();
+    void closePort(const QString& why);
     void written(qint64 bytes);
     void writeFailedWith(const QString& reason);
     // Asks the port something it may answer with an error, and clears only that error.

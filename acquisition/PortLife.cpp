@@ -11,6 +11,9 @@ PortLife::PortLife(SerialLink& link, QObject* parent) : QObject(parent), link_(l
     connect(&link_, &SerialLink::portLost, this, &PortLife::lost);
     // Queued: the box must not run its own event loop inside the port's error report.
     connect(&link_, &SerialLink::writeFailed, this, &PortLife::keyLost, Qt::QueuedConnection);
+    silence_.setSingleShot(true);
+    silence_.setInterval(kSilenceMs);
+    connect(&silence_, &QTimer::timeout, this, [this] { setSilent(true); });
 }
 
 void PortLife::start()
@@ -52,6 +55,7 @@ bool PortLife::openAt(const PortChoice& at, Road road)
         wait_.stop();
         reason_.clear();
         setState(State::Open);
+        listen();
         emit opened();
         return true;
     }
@@ -131,7 +135,43 @@ void PortLife::close()
 void PortLife::setState(State s)
 {
     state_ = s;
+    if (s != State::Open) {
+        disconnect(listening_);
+        silence_.stop();
+        setSilent(false);
+    }
     emit changed();
+}
+
+// Each open gets its own time to hear from the board. Once a byte has come neither the timer
+// nor the notification's extra receiver is left running for the frames that follow.
+void PortLife::listen()
+{
+    setSilent(false);
+    silence_.start();
+    disconnect(listening_);
+    listening_ = connect(&link_, &SerialLink::OnComm, this, [this] {
+        disconnect(listening_);
+        silence_.stop();
+        setSilent(false);
+    });
+}
+
+void PortLife::setSilent(bool silent)
+{
+    if (silent == silent_) return;
+    silent_ = silent;
+    emit silence(silenceHint());
+}
+
+QString PortLife::silenceHint() const
+{
+    if (!silent_) return {};
+    const QString others = otherPorts();
+    return QStringLiteral("Rien ne vient de %1 depuis %2 s.\n%3")
+        .arg(link_.caption())
+        .arg(kSilenceMs / 1000)
+        .arg(others.isEmpty() ? QStringLiteral("Branchez le boîtier et mettez-le sous tension.") : others);
 }
 
 QString PortLife::panel() const
@@ -158,14 +198,20 @@ QString PortLife::refusal(Road road) const
 // For a user who never chose a port: where the board might be instead of COM1.
 QString PortLife::startAdvice() const
 {
-    const QList<SerialDevice> present = otherDevices(devices());
-    if (present.isEmpty())
-        return QStringLiteral(
-            "Aucun port série n'est branché : branchez le boîtier, puis choisissez son port "
-            "dans le menu Comport.");
+    const QString others = otherPorts();
+    if (!others.isEmpty()) return others;
+    return QStringLiteral("Aucun port série n'est branché : branchez le boîtier, puis choisissez son port "
+                          "dans le menu Comport.");
+}
+
+// Where else the board may be: the system's other serial devices as the menu Comport lists
+// them; empty when there is none.
+QString PortLife::otherPorts() const
+{
     QStringList captions;
-    for (const SerialDevice& d : present)
+    for (const SerialDevice& d : otherDevices(devices()))
         captions << caption(d);
+    if (captions.isEmpty()) return {};
     return QStringLiteral("Ports série présents : %1.\nChoisissez celui du boîtier dans le menu Comport.")
         .arg(captions.join(QStringLiteral(", ")));
 }

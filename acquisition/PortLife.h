@@ -7,6 +7,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
 namespace acquisition {
 
@@ -27,6 +29,9 @@ public:
     };
 
     explicit PortLife(SerialLink& link, QObject* parent = nullptr);
+
+    // An open port that has received nothing for this long is said to be silent.
+    static constexpr int kSilenceMs = 3000;
 
     // What the window gives: where the system's devices come from (the menu's list).
     DeviceLister devices = systemDevices;
@@ -53,6 +58,9 @@ public:
     // Why the port is not open (empty while it is, or is held): the system's reason and what
     // the user can do about it.
     QString reason() const { return reason_; }
+    // Open for kSilenceMs without a byte: what the user can do (another device, or the board
+    // to plug in and switch on); empty otherwise.
+    QString silenceHint() const;
 
 signals:
     // State, panel or choice changed: the window shows them again.
@@ -61,6 +69,8 @@ signals:
     void opened();
     // A box to show the user.
     void warning(const QString& text);
+    // The open port turned silent (the hint), or is silent no more (empty).
+    void silence(const QString& hint);
 
 private:
     enum class Road { Chosen, FirstStart, Release, Reconnection };
@@ -69,14 +79,20 @@ private:
     void found(const PortChoice& at);
     void lost();
     void keyLost(const QString& why);
+    void listen();
+    void setSilent(bool silent);
     void setState(State s);
     QString refusal(Road road) const;
     QString startAdvice() const;
+    QString otherPorts() const;
 
     SerialLink& link_;
     PortWait wait_;
     State state_ = State::Closed;
     QString reason_;
+    QTimer silence_;
+    QMetaObject::Connection listening_; // to the port's notification, until its first byte
+    bool silent_ = false;
 };
 
 } // namespace acquisition

@@ -60,6 +60,7 @@ void FormPrinc::connectHandlers()
     connect(portLife, &acquisition::PortLife::opened, this, &FormPrinc::portReopened);
     connect(portLife, &acquisition::PortLife::warning, this,
             [this](const QString& text) { dialogs_.warning(this, text); });
+    connect(portLife, &acquisition::PortLife::silence, this, &FormPrinc::AffSilence);
     connect(Timer1, &QTimer::timeout, this, &FormPrinc::Timer1_Timer);
     connect(&trameRefresh_, &QTimer::timeout, this, &FormPrinc::AffTrame);
     connect(Scope, &display::Surface::mouseDown, this, &FormPrinc::Scope_MouseDown);
@@ -162,6 +163,14 @@ void FormPrinc::AffTrame()
         rows += QStringView(text).mid(at, columns);
     }
     lbl_debug1->setText(rows);
+}
+
+void FormPrinc::AffSilence(const QString& hint)
+{
+    // A sentence, unlike a frame, is broken at its blanks; the next frame is laid out afresh.
+    lbl_debug1->setWordWrap(!hint.isEmpty());
+    lbl_debug1->setText(hint);
+    trameShown_.clear();
 }
 
 void FormPrinc::frame(const QByteArray& text)

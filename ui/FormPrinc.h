@@ -53,6 +53,9 @@ public:
     void AffTrame();
     const QByteArray& trame() const { return trameShown_; }
     static constexpr int kTrameRefreshMs = 250;
+    // The same area, empty while nothing arrives, says when the open port stays silent and
+    // where else the board may be; the first byte takes the hint away.
+    void AffSilence(const QString& hint);
 
     // Redraw entry and the routines it runs.
     void DrawGraph();

@@ -68,7 +68,8 @@ public:
     // choices (comN_Click, open_device) are remembered for the next start.
     std::uint8_t open_com(std::uint8_t n) { return portLife->open({n, {}}) ? 0 : 1; }
     void open_device(const acquisition::SerialDevice& device) { portLife->choose({0, device}); }
-    // Where the menu "Comport" takes its list of devices from, each time it opens.
+    // Where the menu "Comport" takes its list of devices from, each time it opens; the port's
+    // advice and hint name the same devices, and its wait looks there for an adapter.
     acquisition::DeviceLister serialDevices = acquisition::systemDevices;
     void Form_Load();
     void Form_Unload() {}

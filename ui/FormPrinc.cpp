@@ -42,7 +42,8 @@ FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), d
     drawGraph_ = [this] { DrawGraph(); };
     trameRefresh_.setSingleShot(true);
     trameRefresh_.setInterval(kTrameRefreshMs);
-    portWait = new acquisition::PortWait(this);
+    portLife = new acquisition::PortLife(*MSComm1, this);
+    portLife->devices = [this] { return serialDevices(); };
     connectHandlers();
     Form_Load();
 }
@@ -55,11 +56,11 @@ FormPrinc::~FormPrinc()
 void FormPrinc::connectHandlers()
 {
     connect(MSComm1, &acquisition::SerialLink::OnComm, this, &FormPrinc::MSComm1_OnComm);
-    connect(MSComm1, &acquisition::SerialLink::portLost, this, &FormPrinc::portLost);
-    // Queued: the box must not run its own event loop inside the port's error report.
-    connect(MSComm1, &acquisition::SerialLink::writeFailed, this, &FormPrinc::keyFailed,
-            Qt::QueuedConnection);
-    connect(portWait, &acquisition::PortWait::found, this, &FormPrinc::portFound);
+    connect(portLife, &acquisition::PortLife::changed, this, &FormPrinc::showPort);
+    connect(portLife, &acquisition::PortLife::opened, this, &FormPrinc::portReopened);
+    connect(portLife, &acquisition::PortLife::warning, this,
+            [this](const QString& text) { dialogs_.warning(this, text); });
+    connect(portLife, &acquisition::PortLife::silence, this, &FormPrinc::AffSilence);
     connect(Timer1, &QTimer::timeout, this, &FormPrinc::Timer1_Timer);
     connect(&trameRefresh_, &QTimer::timeout, this, &FormPrinc::AffTrame);
     connect(Scope, &display::Surface::mouseDown, this, &FormPrinc::Scope_MouseDown);
@@ -162,6 +163,14 @@ void FormPrinc::AffTrame()
         rows += QStringView(text).mid(at, columns);
     }
     lbl_debug1->setText(rows);
+}
+
+void FormPrinc::AffSilence(const QString& hint)
+{
+    // A sentence, unlike a frame, is broken at its blanks; the next frame is laid out afresh.
+    lbl_debug1->setWordWrap(!hint.isEmpty());
+    lbl_debug1->setText(hint);
+    trameShown_.clear();
 }
 
 void FormPrinc::frame(const QByteArray& text)
@@ -362,7 +371,7 @@ void FormPrinc::Scope_MouseDown(int button, int shift, float x, float y)
     DrawGraph();
     Scope_MouseMove(button, shift, x, y);
     // No frame may redraw the screen under a drag; the release reopens the port.
-    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+    portLife->hold();
 }
 
 void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
@@ -399,19 +408,7 @@ void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
 
 void FormPrinc::Scope_MouseUp(int, int, float, float)
 {
-    if (MSComm1->PortOpen()) return;
-    // A lost device may be back under another name, and another device under its old one.
-    if (portWait->waiting()) {
-        portWait->look();
-        return;
-    }
-    // A silent retry: no box, the menu as it was; the status only says whether it is open.
-    if (MSComm1->setPortOpen(true)) {
-        comportPanel->setText(MSComm1->caption());
-        portReopened();
-    } else {
-        comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
-    }
+    portLife->release();
 }
 
 void FormPrinc::portReopened()
@@ -424,115 +421,30 @@ void FormPrinc::portReopened()
 
 // ---- Port management ---------------------------------------------------------------
 
-void FormPrinc::chooseCom(std::uint8_t n)
+void FormPrinc::showPort()
 {
-    acquisition::rememberPort({n, {}});
-    open_com(n);
-}
-
-std::uint8_t FormPrinc::open_com(std::uint8_t n)
-{
-    return open_port(n, {}, Opening::Chosen);
-}
-
-std::uint8_t FormPrinc::open_device(const acquisition::SerialDevice& device)
-{
-    acquisition::rememberPort({0, device});
-    return open_port(0, device, Opening::Chosen);
-}
-
-// COMn when n is 1 to 4, otherwise `device`.
-std::uint8_t FormPrinc::open_port(std::uint8_t n, const acquisition::SerialDevice& device, Opening how)
-{
-    // A port the user opens ends any wait; a reconnection's caller decides.
-    if (how != Opening::Quiet) portWait->stop();
-    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
-    if (n != 0)
-        MSComm1->setCommPort(n);
-    else
-        MSComm1->setDevice(device);
-    std::uint8_t result = 0;
-    if (!MSComm1->setPortOpen(true)) {
-        comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
-        QString text = MSComm1->errorString();
-        // The system says only "Permission denied"; say how to get the right.
-        if (MSComm1->refusedForRights())
-            text += QStringLiteral("\n\nPour avoir le droit d'ouvrir les ports série, ajoutez-vous au groupe "
-                                   "dialout (sudo adduser $USER dialout), puis fermez la session et "
-                                   "reconnectez-vous.");
-        else if (MSComm1->refusedAsBusy())
-            text += QStringLiteral("\n\nUn autre programme utilise déjà ce port : fermez-le, puis choisissez "
-                                   "de nouveau le port dans le menu Comport.");
-        if (how == Opening::FirstStart) text += QStringLiteral("\n\n") + startAdvice();
-        if (how != Opening::Quiet) dialogs_.warning(this, text);
-        result = 1;
-    } else {
-        comportPanel->setText(MSComm1->caption());
-        portReopened();
-    }
+    const QString text = portLife->panel();
+    comportPanel->setText(text);
+    const QString reason = portLife->reason();
+    comportPanel->setToolTip(reason.isEmpty() ? text : text + QLatin1Char('\n') + reason);
     tickPort();
-    return result;
-}
-
-// For a user who never chose a port: where the board might be instead of COM1.
-QString FormPrinc::startAdvice() const
-{
-    const QList<acquisition::SerialDevice> devices = acquisition::otherDevices(serialDevices());
-    if (devices.isEmpty())
-        return QStringLiteral(
-            "Aucun port série n'est branché : branchez le boîtier, puis choisissez son port "
-            "dans le menu Comport.");
-    QStringList captions;
-    for (const acquisition::SerialDevice& d : devices)
-        captions << acquisition::caption(d);
-    return QStringLiteral("Ports série présents : %1.\nChoisissez celui du boîtier dans le menu Comport.")
-        .arg(captions.join(QStringLiteral(", ")));
 }
 
 // One tick in the whole menu, on the port chosen last.
 void FormPrinc::tickPort()
 {
-    const int n = MSComm1->CommPort();
+    const acquisition::PortChoice chosen = portLife->choice();
     for (int i = 1; i <= 4; ++i)
-        com(i)->setChecked(i == n);
-    const QString device = n == 0 ? MSComm1->device() : QString();
+        com(i)->setChecked(i == chosen.commPort);
+    const QString device = chosen.commPort == 0 ? chosen.device.location : QString();
     for (QAction* a : std::as_const(comDevices))
         a->setChecked(!device.isEmpty() && a->data().toString() == device);
-}
-
-void FormPrinc::portLost()
-{
-    comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
-    portWait->start(MSComm1->choice());
-}
-
-// The lost port is back: opened as the menu would, without a box; a refusal is tried again
-// later, quietly.
-void FormPrinc::portFound(const acquisition::PortChoice& at)
-{
-    if (open_port(std::uint8_t(at.commPort), at.device, Opening::Quiet) == 0)
-        portWait->stop();
-    else
-        portWait->retryLater();
 }
 
 void FormPrinc::Form_Load()
 {
     Tracage::TraceGrille(*Scope);
-    const std::optional<acquisition::PortChoice> kept = acquisition::recallPort();
-    if (!kept) {
-        open_port(1, {}, Opening::FirstStart);
-    } else if (kept->commPort > 0) {
-        open_com(std::uint8_t(kept->commPort));
-    } else if (const std::optional<acquisition::PortChoice> at = portWait->locate(*kept)) {
-        open_port(0, at->device, Opening::Chosen);
-    } else {
-        // An adapter not plugged in yet: no box at start, it is waited for.
-        MSComm1->setDevice(kept->device);
-        comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
-        tickPort();
-        portWait->start(*kept);
-    }
+    portLife->start();
     timeBase = QStringLiteral("100ms");
     gain1 = QStringLiteral("500mV");
     gain2 = QStringLiteral("   2V");
@@ -549,8 +461,7 @@ void FormPrinc::Quit_Click()
 void FormPrinc::closeEvent(QCloseEvent* event)
 {
     if (aboutWindow) aboutWindow->close();
-    portWait->stop();
-    MSComm1->setPortOpen(false);
+    portLife->close();
     event->accept();
 }
 
@@ -558,13 +469,7 @@ void FormPrinc::closeEvent(QCloseEvent* event)
 
 void FormPrinc::CmdClav_Click(int index)
 {
-    const char code = acquisition::codeTouche(index);
-    if (!MSComm1->Output(QByteArrayView(&code, 1))) keyFailed(MSComm1->errorString());
-}
-
-void FormPrinc::keyFailed(const QString& reason)
-{
-    dialogs_.warning(this, QStringLiteral("La touche n'a pas pu être envoyée au boîtier : %1.").arg(reason));
+    portLife->send(acquisition::codeTouche(index));
 }
 
 void FormPrinc::Save_Click()

@@ -2,7 +2,7 @@
 
 #include "acquisition/FrameAssembler.h"
 #include "acquisition/FrameDecoder.h"
-#include "acquisition/PortWait.h"
+#include "acquisition/PortLife.h"
 #include "acquisition/SerialDevices.h"
 #include "acquisition/SerialLink.h"
 #include "display/Surface.h"
@@ -53,6 +53,9 @@ public:
     void AffTrame();
     const QByteArray& trame() const { return trameShown_; }
     static constexpr int kTrameRefreshMs = 250;
+    // The same area, empty while nothing arrives, says when the open port stays silent and
+    // where else the board may be; the first byte takes the hint away.
+    void AffSilence(const QString& hint);
 
     // Redraw entry and the routines it runs.
     void DrawGraph();
@@ -61,21 +64,21 @@ public:
     void AffXY();
     void AffParam();
 
-    // Port management. A device picked from the system's list below COM1 to COM4 is opened
-    // by the same routine as COMn (open_port). The menu's choices (comN_Click, open_device)
-    // are remembered for the next start.
-    std::uint8_t open_com(std::uint8_t n);
-    std::uint8_t open_device(const acquisition::SerialDevice& device);
-    // Where the menu "Comport" takes its list of devices from, each time it opens.
+    // Port management, all of it in portLife; the window shows what it says. The menu's
+    // choices (comN_Click, open_device) are remembered for the next start.
+    std::uint8_t open_com(std::uint8_t n) { return portLife->open({n, {}}) ? 0 : 1; }
+    void open_device(const acquisition::SerialDevice& device) { portLife->choose({0, device}); }
+    // Where the menu "Comport" takes its list of devices from, each time it opens; the port's
+    // advice and hint name the same devices, and its wait looks there for an adapter.
     acquisition::DeviceLister serialDevices = acquisition::systemDevices;
     void Form_Load();
     void Form_Unload() {}
 
     // Handlers of the panel's controls.
-    void com1_Click() { chooseCom(1); }
-    void com2_Click() { chooseCom(2); }
-    void com3_Click() { chooseCom(3); }
-    void com4_Click() { chooseCom(4); }
+    void com1_Click() { portLife->choose({1, {}}); }
+    void com2_Click() { portLife->choose({2, {}}); }
+    void com3_Click() { portLife->choose({3, {}}); }
+    void com4_Click() { portLife->choose({4, {}}); }
     void Quit_Click();
     void CmdClav_Click(int index);
     void chkScope_Click();
@@ -106,8 +109,8 @@ public:
 
     // Controls, by their panel names.
     acquisition::SerialLink* MSComm1 = nullptr;
-    // Waits for a lost port, or a remembered one absent at start, to come back.
-    acquisition::PortWait* portWait = nullptr;
+    // The port's life: choice, open, drag, loss, wait, keypad byte.
+    acquisition::PortLife* portLife = nullptr;
     QTimer* Timer1 = nullptr;
     display::Surface* Scope = nullptr;
     QLabel* lbl_debug1 = nullptr;
@@ -162,16 +165,8 @@ private:
     acquisition::DecodedFrame enregistrement() const;
     Tracage::Voies voies() const;
     void displaySize(int& width, int& height) const;
-    void portLost();
     void portReopened();
-    void portFound(const acquisition::PortChoice& at);
-    void keyFailed(const QString& reason);
-    void chooseCom(std::uint8_t n);
-    // Chosen: a box on failure. FirstStart: COM1 at a fresh user's start, whose box also says
-    // which ports the system has. Quiet: a reconnection, which only shows its status.
-    enum class Opening { Chosen, FirstStart, Quiet };
-    std::uint8_t open_port(std::uint8_t n, const acquisition::SerialDevice& device, Opening how);
-    QString startAdvice() const;
+    void showPort();
     void tickPort();
     void listDevices();
 

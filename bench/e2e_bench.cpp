@@ -147,6 +147,34 @@ int fast(int frames)
     return 0;
 }
 
+// The fast board sending `frames` frames, the ring wrapping over and over: resident memory once
+// the ring is full and at the end, against the ring's own size.
+int ring(int frames)
+{
+    Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"),
+                 QString::number(frames), QStringLiteral("--linger"), QStringLiteral("500")});
+    if (board.path().isEmpty()) return 1;
+    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    w.show();
+    waitFor([&] { return w.framesDecoded > 0; }, 5000);
+    const double before = residentMiB();
+    const int capacity = w.historique.capacity();
+    waitFor([&] { return w.framesDecoded >= quint64(capacity) || !board.running(); }, 120000);
+    const double full = residentMiB();
+    waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 600000);
+    waitFor([&] { return !board.running(); }, 5000);
+    const double end = residentMiB();
+    print("ring_bytes", double(capacity) * acquisition::Historique::octetsParTrame() / (1024.0 * 1024.0), "MiB");
+    print("ring_frames_decoded", double(w.framesDecoded), "frames");
+    print("ring_rss_first_frame", before, "MiB");
+    print("ring_rss_full", full, "MiB");
+    print("ring_rss_end", end, "MiB");
+    print("ring_rss_growth_while_full", end - full, "MiB");
+    return 0;
+}
+
 // The real program on the board's pty, on the given platform (and X display).
 bool startProgram(QProcess& program, const Board& board, const char* platform, const QByteArray& display = {})
 {
@@ -694,13 +722,14 @@ int main(int argc, char** argv)
     ui::setUpApplication(app);
     if (mode == "fast") return fast(n > 0 ? n : 20000);
     if (mode == "real") return real(n > 0 ? n : 30, sliceMs);
+    if (mode == "ring") return ring(n > 0 ? n : 100000);
     if (mode == "startup") return startup(argv[0], argc > 2 ? argv[2] : "1");
     if (mode == "floor") return floorRun(n > 0 ? n : 30, sliceMs, argv[0]);
     if (mode == "lag") return lag(n > 0 ? n : 30, sliceMs, xcb);
     if (mode == "xreal") return xreal(n > 0 ? n : 30, sliceMs);
     if (mode == "events") return events(n > 0 ? n : 20, sliceMs);
     std::fprintf(stderr,
-                 "usage: vantor_e2e_bench fast [N] | real [SECONDS [SLICE_MS]] | startup [SCALE] | floor "
+                 "usage: vantor_e2e_bench fast [N] | ring [N] | real [SECONDS [SLICE_MS]] | startup [SCALE] | floor "
                  "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
                  "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
     return 2;

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -158,4 +159,20 @@ TEST(TrameCsv, AnythingElseIsRefusedWithItsReason)
         EXPECT_FALSE(read.trame);
         EXPECT_TRUE(read.refus.contains(QString::fromUtf8(c.said))) << read.refus.toStdString();
     }
+}
+
+TEST(TrameCsv, ASpreadsheetsRoundedVoltsAndTimesReadAsTheSameCodes)
+{
+    // Saved again showing three decimals: within half a code step and half a sample step.
+    const QString file = QString::fromUtf8(csv::ecrit(sample(), cLocale));
+    QString rounded;
+    qsizetype at = 0;
+    for (auto m = QRegularExpression(QStringLiteral("-?\\d+\\.\\d+")).globalMatch(file); m.hasNext();) {
+        const QRegularExpressionMatch n = m.next();
+        rounded += file.mid(at, n.capturedStart() - at) + QString::number(n.captured().toDouble(), 'f', 3);
+        at = n.capturedEnd();
+    }
+    const csv::Lecture read = csv::lit((rounded + file.mid(at)).toUtf8());
+    EXPECT_EQ(read.refus, QString());
+    EXPECT_TRUE(read.trame == sample());
 }

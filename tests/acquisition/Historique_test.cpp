@@ -1,0 +1,61 @@
+// The past: the newest frames kept in order, the oldest dropped, each out as it went in.
+#include "acquisition/Historique.h"
+
+#include <gtest/gtest.h>
+
+using acquisition::Historique;
+using acquisition::TrameDatee;
+
+namespace {
+// Every text field at its full width: nothing may be cut on the way through the ring.
+TrameDatee trame(int k)
+{
+    TrameDatee t{{"500mV", k % 2 == 0, {}, "   2V", k % 3 == 0, {}, " 20u", "Auto A   >", k % 256}, 1000 + k};
+    t.trame.ch1.fill(std::uint8_t(k));
+    t.trame.ch2[k % 80] = 255;
+    return t;
+}
+} // namespace
+
+TEST(Historique, KeepsTheNewestInOrderAndDropsTheOldestFirst)
+{
+    struct Case
+    {
+        const char* why;
+        int capacite, ajoutees, taille;
+    };
+    const Case cases[] = {
+        {"nothing yet", 3, 0, 0},
+        {"not full", 3, 2, 2},
+        {"just full", 3, 3, 3},
+        {"one past full", 3, 4, 3},
+        {"wrapped three times", 3, 10, 3},
+        {"no ring at all", 0, 5, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        Historique h(c.capacite);
+        for (int k = 0; k < c.ajoutees; ++k)
+            h.append(trame(k));
+        ASSERT_EQ(h.size(), c.taille);
+        EXPECT_EQ(h.capacity(), c.capacite);
+        EXPECT_EQ(h.dernier(), c.ajoutees - 1);
+        EXPECT_EQ(h.premier(), c.ajoutees - c.taille);
+        for (int i = 0; i < h.size(); ++i)
+            EXPECT_EQ(h.at(i), trame(c.ajoutees - c.taille + i)) << i;
+    }
+}
+
+TEST(Historique, ARecordingTakesThePlaceOfTheLivePast)
+{
+    Historique h(3);
+    for (int k = 0; k < 5; ++k)
+        h.append(trame(k));
+    h.replace({trame(100), trame(101), trame(102), trame(103)});
+    ASSERT_EQ(h.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(h.at(i), trame(101 + i));
+    EXPECT_GT(h.premier(), 4) << "a number taken before names none of the recording's frames";
+    h.append(trame(7));
+    EXPECT_EQ(h.at(2), trame(7));
+}

@@ -66,12 +66,19 @@ protected:
 
 TEST_F(Ouvrir, ShowsTheSavedFrameUntilRunStopIsTickedAgain)
 {
+    // The same drag of both kinds of cursor, over each frame in turn.
+    const auto drag = [&] {
+        w->Scope_MouseMove(1, 0, 1000, 900);
+        w->Scope_MouseMove(1, 1, 1000, 900);
+    };
     w->Reception(frame("100m", 0));
+    drag();
     const QStringList saved = panel(*w);
     dialogs.fileNames = {path("avant.bmp"), path("trame.csv")};
     w->Save_Click();
     w->Save_Click();
     w->Reception(frame(" 12u", 1));
+    drag();
     ASSERT_NE(panel(*w), saved);
 
     dialogs.openNames = {path("trame.csv")};

@@ -75,4 +75,26 @@ TrameDatee Historique::at(int i) const
     return t;
 }
 
+std::optional<qint64> Historique::vers(std::optional<qint64> ici, Pas pas) const
+{
+    if (isEmpty()) return std::nullopt;
+    const qint64 depuis = ici.value_or(dernier() + 1);
+    qint64 n = depuis;
+    switch (pas) {
+    case Pas::Precedente:
+        n = depuis - 1;
+        break;
+    case Pas::Suivante:
+        n = depuis + 1;
+        break;
+    case Pas::PlusAncienne:
+        n = premier();
+        break;
+    case Pas::PlusRecente:
+        n = dernier();
+        break;
+    }
+    return std::clamp(n, premier(), dernier());
+}
+
 } // namespace acquisition

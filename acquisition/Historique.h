@@ -5,6 +5,7 @@
 #include <QList>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace acquisition {
@@ -37,6 +38,14 @@ public:
     qint64 premier() const { return suivant_ - size(); }
     // The number of the newest frame appended; -1 before the first.
     qint64 dernier() const { return suivant_ - 1; }
+
+    // The steps through the past: the frame before or after frame number `ici`, the oldest or
+    // the newest kept.
+    enum class Pas { Precedente, Suivante, PlusAncienne, PlusRecente };
+    // The number of the frame a step from `ici` lands on, within those kept; from no number
+    // (a frame from elsewhere, newer than any kept) the step back is the newest. Nothing when
+    // the ring is empty.
+    std::optional<qint64> vers(std::optional<qint64> ici, Pas pas) const;
 
     // Bytes one kept frame takes.
     static constexpr std::size_t octetsParTrame();

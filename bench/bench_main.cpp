@@ -75,7 +75,6 @@ void BM_ReceiveWithRedraw(benchmark::State& state)
 }
 BENCHMARK(BM_ReceiveWithRedraw)->Arg(0)->Arg(1);
 
-
 struct NullSink final : acquisition::FrameAssembler::Sink
 {
     qint64 frames = 0;
@@ -174,7 +173,8 @@ void BM_StepThroughThePast(benchmark::State& state)
     b.w->chkRunStop->setChecked(false);
     int k = 0;
     for (auto _ : state)
-        b.w->Historique_Pas(++k % 2 ? ui::FormPrinc::Pas::Precedente : ui::FormPrinc::Pas::Suivante);
+        b.w->Historique_Pas(++k % 2 ? acquisition::Historique::Pas::Precedente
+                                    : acquisition::Historique::Pas::Suivante);
     b.w->chkRunStop->setChecked(true);
 }
 BENCHMARK(BM_StepThroughThePast)->Arg(1);

@@ -166,7 +166,8 @@ int ring(int frames)
     waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 600000);
     waitFor([&] { return !board.running(); }, 5000);
     const double end = residentMiB();
-    print("ring_bytes", double(capacity) * acquisition::Historique::octetsParTrame() / (1024.0 * 1024.0), "MiB");
+    print("ring_bytes", double(capacity) * acquisition::Historique::octetsParTrame() / (1024.0 * 1024.0),
+          "MiB");
     print("ring_frames_decoded", double(w.framesDecoded), "frames");
     print("ring_rss_first_frame", before, "MiB");
     print("ring_rss_full", full, "MiB");
@@ -728,9 +729,10 @@ int main(int argc, char** argv)
     if (mode == "lag") return lag(n > 0 ? n : 30, sliceMs, xcb);
     if (mode == "xreal") return xreal(n > 0 ? n : 30, sliceMs);
     if (mode == "events") return events(n > 0 ? n : 20, sliceMs);
-    std::fprintf(stderr,
-                 "usage: vantor_e2e_bench fast [N] | ring [N] | real [SECONDS [SLICE_MS]] | startup [SCALE] | floor "
-                 "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
-                 "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
+    std::fprintf(
+        stderr,
+        "usage: vantor_e2e_bench fast [N] | ring [N] | real [SECONDS [SLICE_MS]] | startup [SCALE] | floor "
+        "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
+        "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
     return 2;
 }

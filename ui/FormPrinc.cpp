@@ -102,7 +102,8 @@ void FormPrinc::connectHandlers()
     for (int i = 1; i <= 15; ++i)
         connect(CmdClav(i), &QPushButton::clicked, this, [this, i] { CmdClav_Click(i); });
     for (int k = 1; k <= 4; ++k)
-        connect(PasHistorique(k), &QAction::triggered, this, [this, k] { Historique_Pas(Pas(k - 1)); });
+        connect(PasHistorique(k), &QAction::triggered, this,
+                [this, k] { Historique_Pas(acquisition::Historique::Pas(k - 1)); });
 }
 
 QLabel* FormPrinc::panel(const QString& key) const
@@ -272,29 +273,11 @@ void FormPrinc::AffHistorique(int i)
     montre(historique.at(i), historique.premier() + i);
 }
 
-void FormPrinc::Historique_Pas(Pas pas)
+void FormPrinc::Historique_Pas(acquisition::Historique::Pas pas)
 {
-    if (chkRunStop->isChecked() || historique.isEmpty()) return;
-    const qint64 premier = historique.premier(), dernier = historique.dernier();
-    // A file's frame is newer than any kept: the step back from it is the newest.
-    const qint64 ici = numeroAffiche_.value_or(dernier + 1);
-    qint64 vers = ici;
-    switch (pas) {
-    case Pas::Precedente:
-        vers = ici - 1;
-        break;
-    case Pas::Suivante:
-        vers = ici + 1;
-        break;
-    case Pas::PlusAncienne:
-        vers = premier;
-        break;
-    case Pas::PlusRecente:
-        vers = dernier;
-        break;
-    }
-    vers = std::clamp(vers, premier, dernier);
-    if (numeroAffiche_ != vers) AffHistorique(int(vers - premier));
+    if (chkRunStop->isChecked()) return;
+    const std::optional<qint64> n = historique.vers(numeroAffiche_, pas);
+    if (n && n != numeroAffiche_) AffHistorique(int(*n - historique.premier()));
 }
 
 // ---- Drawing -----------------------------------------------------------------------

@@ -95,8 +95,7 @@ public:
     void AffHistorique(int i);
     // Page Up, Page Down, Home, End while Run/Stop is unticked: the frame before or after the
     // one on the screen, the oldest or the newest kept.
-    enum class Pas { Precedente, Suivante, PlusAncienne, PlusRecente };
-    void Historique_Pas(Pas pas);
+    void Historique_Pas(acquisition::Historique::Pas pas);
     // The frame on the screen: what every redraw, measurement, readout and save reads.
     const acquisition::TrameDatee& trameAffichee() const { return trameAffichee_; }
     void about_Click();
@@ -147,7 +146,7 @@ public:
     QLabel *lblVb1 = nullptr, *lblVb2 = nullptr, *lblVbDiff = nullptr;
     QLabel *LblCursT1 = nullptr, *LblCursT2 = nullptr, *lblCursTdiff = nullptr, *lblCursFrq = nullptr;
     QAction *Open = nullptr, *Save = nullptr, *Quit = nullptr, *about = nullptr;
-    ControlArray<QAction, 1, 4> PasHistorique; // in the order of Pas
+    ControlArray<QAction, 1, 4> PasHistorique; // in the order of Historique::Pas
     ControlArray<QAction, 1, 4> com;
     QMenu* Comport = nullptr;
     QList<QAction*> comDevices; // below COM1 to COM4: the system's other serial devices

@@ -2,6 +2,7 @@
 #include "acquisition/Historique.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using acquisition::Historique;
 using acquisition::TrameDatee;
@@ -58,4 +59,26 @@ TEST(Historique, ARecordingTakesThePlaceOfTheLivePast)
     EXPECT_GT(h.premier(), 4) << "a number taken before names none of the recording's frames";
     h.append(trame(7));
     EXPECT_EQ(h.at(2), trame(7));
+}
+
+TEST(Historique, StepsStayWithinTheFramesKept)
+{
+    using P = Historique::Pas;
+    Historique h(3);
+    EXPECT_EQ(h.vers(std::nullopt, P::Precedente), std::nullopt) << "nothing kept, nowhere to go";
+    for (int k = 0; k < 5; ++k)
+        h.append(trame(k)); // numbers 2 to 4 kept
+    const std::tuple<std::optional<qint64>, P, qint64> cases[] = {
+        {3, P::Precedente, 2},
+        {2, P::Precedente, 2},
+        {0, P::Suivante, 2}, // 0 dropped meanwhile
+        {3, P::Suivante, 4},
+        {4, P::Suivante, 4},
+        {3, P::PlusAncienne, 2},
+        {2, P::PlusRecente, 4},
+        {std::nullopt, P::Precedente, 4},
+        {std::nullopt, P::Suivante, 4}, // from a file's frame
+    };
+    for (const auto& [ici, pas, attendu] : cases)
+        EXPECT_EQ(h.vers(ici, pas), attendu) << ici.value_or(-1) << " " << int(pas);
 }

@@ -1,11 +1,9 @@
-// The past: the newest frames kept in order, the oldest dropped, each out as it went in.
 #include "acquisition/Historique.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
 
-using acquisition::Historique;
-using acquisition::TrameDatee;
+using namespace acquisition;
 
 namespace {
 // Every text field at its full width: nothing may be cut on the way through the ring.
@@ -13,7 +11,6 @@ TrameDatee trame(int k)
 {
     TrameDatee t{{"500mV", k % 2 == 0, {}, "   2V", k % 3 == 0, {}, " 20u", "Auto A   >", k % 256}, 1000 + k};
     t.trame.ch1.fill(std::uint8_t(k));
-    t.trame.ch2[k % 80] = 255;
     return t;
 }
 } // namespace

@@ -66,7 +66,6 @@ protected:
 
 TEST_F(Ouvrir, ShowsTheSavedFrameUntilRunStopIsTickedAgain)
 {
-    // The same drag of both kinds of cursor, over each frame in turn.
     const auto drag = [&] {
         w->Scope_MouseMove(1, 0, 1000, 900);
         w->Scope_MouseMove(1, 1, 1000, 900);

@@ -1,5 +1,4 @@
-// With Run/Stop unticked the keys step through the frames kept, each drawn, measured and read as
-// it was live, whatever control has the focus; frames go on arriving without changing the screen.
+// Run/Stop unticked, keys step through the past whatever has the focus, each frame as it was live.
 #include "support/Frames.h"
 #include "support/Window.h"
 

@@ -266,11 +266,16 @@ void FormPrinc::AffHistorique(int i)
 {
     if (i < 0 || i >= historique.size()) return;
     // The past takes the screen from a file as it does from a live frame.
-    if (!fichierAffiche_.isEmpty()) {
-        fichierAffiche_.clear();
-        setStatus(QStringLiteral("Etat"));
-    }
+    if (!fichierAffiche_.isEmpty()) leaveFile();
     montre(historique.at(i), historique.premier() + i);
+}
+
+// The panel follows the board again, from the newest frame it sent.
+void FormPrinc::leaveFile()
+{
+    fichierAffiche_.clear();
+    setStatus(QStringLiteral("Etat"));
+    if (!historique.isEmpty()) affiche(historique.at(historique.size() - 1).trame);
 }
 
 void FormPrinc::Historique_Pas(acquisition::Historique::Pas pas)
@@ -649,10 +654,12 @@ void FormPrinc::chkRunStop_Click()
     for (int k = 1; k <= 4; ++k)
         PasHistorique(k)->setEnabled(!live);
     affPasse();
-    if (!live || fichierAffiche_.isEmpty()) return;
-    // Back to the board: its next frame takes the screen.
-    fichierAffiche_.clear();
-    setStatus(QStringLiteral("Etat"));
+    if (!live) return;
+    // Back to the board: its newest frame at once, the next ones as they come.
+    if (!historique.isEmpty() && numeroAffiche_ != historique.dernier())
+        AffHistorique(historique.size() - 1);
+    else if (!fichierAffiche_.isEmpty())
+        leaveFile();
 }
 
 void FormPrinc::about_Click()

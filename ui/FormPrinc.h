@@ -174,6 +174,7 @@ private:
     void affiche(const acquisition::DecodedFrame& d);
     void montre(const acquisition::TrameDatee& t, std::optional<qint64> numero);
     void affPasse();
+    void leaveFile();
     void affCurseurs(bool time, bool voltage);
     Tracage::Voies voies() const;
     void displaySize(int& width, int& height) const;

@@ -374,11 +374,11 @@ void FormPrinc::buildMenus()
 
     // Keys of the window rather than of a control: a focused slider would take Page Up for
     // itself. Enabled only while Run/Stop is unticked.
-    const QKeySequence pas[] = {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
+    const QKeyCombination pas[] = {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
     for (int k = 1; k <= 4; ++k) {
         auto* a = new QAction(this);
         a->setObjectName(QStringLiteral("PasHistorique%1").arg(k));
-        a->setShortcut(pas[k - 1]);
+        a->setShortcut(QKeySequence(pas[k - 1]));
         a->setShortcutContext(Qt::WindowShortcut);
         a->setEnabled(false);
         addAction(a);

@@ -29,7 +29,7 @@ public:
     // the last capacity() are kept. Numbering goes on: no earlier number names one of them.
     void replace(const QList<TrameDatee>& trames);
 
-    // Frame i, 0 the oldest kept, size() - 1 the newest.
+    // Frame i, 0 the oldest kept, size() - 1 the newest; i must lie between them.
     TrameDatee at(int i) const;
     int size() const { return int(entrees_.size()); }
     int capacity() const { return capacite_; }

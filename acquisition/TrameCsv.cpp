@@ -8,7 +8,12 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace acquisition::TrameCsv {
@@ -48,8 +53,7 @@ struct Echelles
     std::optional<double> secondesParDivision, voltsParDivision[2];
 
     explicit Echelles(const DecodedFrame& t)
-        : secondesParDivision(
-              Readouts::secondsPerDivision(QString::fromLatin1(t.timeField) + QLatin1Char('s'))),
+        : secondesParDivision(Readouts::secondsPerDivision(timeBase(t))),
           voltsParDivision{Readouts::voltsPerDivision(QString::fromLatin1(t.gain1)),
                            Readouts::voltsPerDivision(QString::fromLatin1(t.gain2))}
     {}
@@ -153,14 +157,21 @@ std::optional<int> entier(const QString& texte, int max)
     return v;
 }
 
-// True when `texte` is the number the rules give, or empty where they give none. The file's
-// numbers are the shortest exact ones; a spreadsheet that saves it again may round the last digit.
-bool concorde(QString texte, std::optional<double> attendu, const Style& s)
+// True when `texte` is the number the rules give, within `ecart`, or empty where they give none.
+// The codes are the data: a spreadsheet that saves the file again may round the volts and
+// times it shows, which still name the same code and the same sample while within half a step.
+bool concorde(QString texte, std::optional<double> attendu, double ecart, const Style& s)
 {
     if (!attendu) return texte.isEmpty();
     bool ok = false;
     const double v = QLocale::c().toDouble(texte.replace(s.decimale, u'.'), &ok);
-    return ok && std::isfinite(v) && std::fabs(v - *attendu) <= 1e-9 * std::fabs(*attendu) + 1e-15;
+    return ok && std::isfinite(v) && std::fabs(v - *attendu) <= ecart;
+}
+
+// Half the distance between two neighbours, where the rules give numbers at all.
+double demiPas(std::optional<double> a, std::optional<double> b)
+{
+    return a && b ? std::fabs(*b - *a) / 2 : 0;
 }
 
 class Lecteur
@@ -238,6 +249,9 @@ private:
         if (nombre > kSampleCount)
             return refus(QStringLiteral("%1 échantillons au lieu de %2").arg(nombre).arg(kSampleCount));
         const Echelles echelles(t);
+        const double demiPasTemps = demiPas(echelles.temps(0), echelles.temps(1));
+        const double demiPasVolts[2] = {demiPas(echelles.volts(0, 0), echelles.volts(0, 1)),
+                                        demiPas(echelles.volts(1, 0), echelles.volts(1, 1))};
         Samples* voies[2] = {&t.ch1, &t.ch2};
         for (int i = 0; i < kSampleCount; ++i) {
             const int ligne = kLigneColonnes + 1 + i;
@@ -245,12 +259,12 @@ private:
             if (row.size() != kColonnes.size())
                 return echecLigne(
                     ligne, QStringLiteral("%1 colonnes au lieu de %2").arg(row.size()).arg(kColonnes.size()));
-            if (!concorde(row[0], echelles.temps(i), style_))
+            if (!concorde(row[0], echelles.temps(i), demiPasTemps, style_))
                 return echecLigne(ligne, QStringLiteral("le temps ne suit pas la base de temps"));
             for (int voie = 0; voie < 2; ++voie) {
                 const auto code = entier(row[3 + voie], kCodeMax);
                 if (!code) return echecLigne(ligne, QStringLiteral("code hors de la plage 0 à 255"));
-                if (!concorde(row[1 + voie], echelles.volts(voie, *code), style_))
+                if (!concorde(row[1 + voie], echelles.volts(voie, *code), demiPasVolts[voie], style_))
                     return echecLigne(ligne, QStringLiteral("les volts ne suivent pas le code et le gain"));
                 (*voies[voie])[i] = std::uint8_t(*code);
             }
@@ -273,8 +287,7 @@ QByteArray ecrit(const DecodedFrame& trame, const QLocale& locale)
     const QString couplage[2] = {trame.ac1 ? QStringLiteral("AC") : QStringLiteral("DC"),
                                  trame.ac2 ? QStringLiteral("AC") : QStringLiteral("DC")};
     QString texte = ligne({kSignature, kGenre, kVersion});
-    texte +=
-        ligne({kBaseDeTemps, cite(QString::fromLatin1(trame.timeField) + QLatin1Char('s') + kParDivision)});
+    texte += ligne({kBaseDeTemps, cite(timeBase(trame) + kParDivision)});
     texte += ligne({kGain[0], cite(QString::fromLatin1(trame.gain1) + kParDivision)});
     texte += ligne({kCouplage[0], couplage[0]});
     texte += ligne({kGain[1], cite(QString::fromLatin1(trame.gain2) + kParDivision)});
@@ -322,8 +335,20 @@ Lecture lit(QByteArrayView contenu)
 
 Lecture litFichier(const QString& chemin)
 {
-    QFile fichier(chemin);
-    if (!fichier.open(QIODevice::ReadOnly)) return refus(fichier.errorString());
+    // A named pipe or a device would block the window in open() or read(): opened without
+    // waiting, and refused unless it is a regular file.
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return refus(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat etat{};
+    if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
+        ::close(fd);
+        return refus(QStringLiteral("ce n'est pas un fichier ordinaire"));
+    }
+    QFile fichier;
+    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refus(fichier.errorString());
+    }
     const QByteArray contenu = fichier.read(kTailleMax + 1);
     if (fichier.error() != QFileDevice::NoError) return refus(fichier.errorString());
     return lit(contenu);

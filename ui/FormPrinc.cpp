@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -29,6 +30,20 @@ namespace ui {
 namespace {
 // The label shows some two hundred characters; a runaway frame is not laid out whole.
 constexpr qsizetype kTrameShownMax = 4096;
+
+// A frame's settings as the panel's captions and the legend print them.
+Tracage::Legende legende(const acquisition::DecodedFrame& d)
+{
+    const QString parDivision = QStringLiteral("/div");
+    Tracage::Legende l;
+    l.ac1 = d.ac1;
+    l.ac2 = d.ac2;
+    l.gain1 = QString::fromLatin1(d.gain1) + parDivision;
+    l.gain2 = QString::fromLatin1(d.gain2) + parDivision;
+    l.time = acquisition::timeBase(d) + parDivision;
+    l.trig = QString::fromLatin1(d.trigText) + QString::number(d.trigLevel);
+    return l;
+}
 } // namespace
 
 FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs)
@@ -87,6 +102,9 @@ void FormPrinc::connectHandlers()
     }
     for (int i = 1; i <= 15; ++i)
         connect(CmdClav(i), &QPushButton::clicked, this, [this, i] { CmdClav_Click(i); });
+    for (int k = 1; k <= 4; ++k)
+        connect(PasHistorique(k), &QAction::triggered, this,
+                [this, k] { Historique_Pas(acquisition::Historique::Pas(k - 1)); });
 }
 
 QLabel* FormPrinc::panel(const QString& key) const
@@ -194,59 +212,86 @@ void FormPrinc::Timer1_Timer()
 
 void FormPrinc::Receive_scope(const QByteArray& frame)
 {
-    const acquisition::DecodedFrame d = acquisition::decodeFrame(frame);
+    const acquisition::TrameDatee t{acquisition::decodeFrame(frame), QDateTime::currentMSecsSinceEpoch()};
     ++framesDecoded;
+    historique.append(t);
     // A frame opened from a file stays on the panel until the user goes back to live ones.
-    if (fichierAffiche_.isEmpty()) {
-        affiche(d);
-        setStatus(QStringLiteral("Rx OK"));
-        if (chkRunStop->isChecked()) DrawGraph();
-    }
+    if (!fichierAffiche_.isEmpty()) return;
+    affiche(t.trame);
+    setStatus(QStringLiteral("Rx OK"));
+    if (chkRunStop->isChecked())
+        montre(t, historique.dernier());
+    else if (numeroAffiche_)
+        affPasse(); // the frame shown is one more frame back from the newest
 }
 
 // The record and the panel's indicators from one frame, whether it came from the board or a file.
 void FormPrinc::affiche(const acquisition::DecodedFrame& d)
 {
+    const Tracage::Legende captions = legende(d);
     gain1 = QString::fromLatin1(d.gain1);
-    setParamCaption(gainCH1, gain1 + QStringLiteral("/div"));
+    setParamCaption(gainCH1, captions.gain1);
     AC_CH(1)->setChecked(d.ac1);
     Led3->setFillColor(d.ac1 ? Led::kNoir : Led::kRouge);
     dataCH1 = d.ch1;
 
     gain2 = QString::fromLatin1(d.gain2);
-    setParamCaption(gainCH2, gain2 + QStringLiteral("/div"));
+    setParamCaption(gainCH2, captions.gain2);
     AC_CH(2)->setChecked(d.ac2);
     Led1->setFillColor(d.ac2 ? Led::kNoir : Led::kRouge);
     dataCH2 = d.ch2;
 
-    const QString time = QString::fromLatin1(d.timeField);
-    timeBase = time + QLatin1Char('s');
-    setParamCaption(lblTime, time + QStringLiteral("s/div"));
-    // At the time base numbered 12 the board samples channel 1 only.
-    const bool single = Format::leadingNumber(lblTime->text()) == 12;
-    CH(1)->setChecked(true);
-    CH(2)->setChecked(!single);
-
-    trigText_ = d.trigText;
-    trigLevel_ = d.trigLevel;
-    setParamCaption(lblTrig, QString::fromLatin1(d.trigText) + QString::number(d.trigLevel));
-    recordChanged_ = true;
+    timeBase = acquisition::timeBase(d);
+    setParamCaption(lblTime, captions.time);
+    setParamCaption(lblTrig, captions.trig);
 }
 
-// The frame the record holds, with the couplings as the panel shows them.
-acquisition::DecodedFrame FormPrinc::enregistrement() const
+// `t` becomes the frame on the screen: drawn, measured, read by the cursors and saved from now on.
+void FormPrinc::montre(const acquisition::TrameDatee& t, std::optional<qint64> numero)
 {
-    acquisition::DecodedFrame d;
-    d.gain1 = gain1.toLatin1();
-    d.ac1 = AC_CH(1)->isChecked();
-    d.ch1 = dataCH1;
-    d.gain2 = gain2.toLatin1();
-    d.ac2 = AC_CH(2)->isChecked();
-    d.ch2 = dataCH2;
-    d.timeField = timeBase.chopped(std::min<qsizetype>(1, timeBase.size())).toLatin1();
-    d.trigText = trigText_;
-    d.trigLevel = trigLevel_;
-    return d;
+    trameAffichee_ = t;
+    numeroAffiche_ = numero;
+    trameRecue_ = true;
+    // At the time base numbered 12 the board samples channel 1 only: the channels drawn are the
+    // frame's, whatever the board does meanwhile.
+    CH(1)->setChecked(true);
+    CH(2)->setChecked(Format::leadingNumber(acquisition::timeBase(t.trame)) != 12);
+    DrawGraph();
+    affCurseurs(ChkCursTemps->isChecked(), ChkCursTension->isChecked());
+    affPasse();
+}
+
+// While frames are frozen, the time of the one shown and how far back it lies.
+void FormPrinc::affPasse()
+{
+    const QString texte =
+        chkRunStop->isChecked() || !numeroAffiche_
+            ? QString()
+            : Format::passe(trameAffichee_.arriveeMs, historique.dernier() - *numeroAffiche_, QLocale());
+    if (passePanel->text() != texte) passePanel->setText(texte);
+}
+
+void FormPrinc::AffHistorique(int i)
+{
+    if (i < 0 || i >= historique.size()) return;
+    // The past takes the screen from a file as it does from a live frame.
+    if (!fichierAffiche_.isEmpty()) leaveFile();
+    montre(historique.at(i), historique.premier() + i);
+}
+
+// The panel follows the board again, from the newest frame it sent.
+void FormPrinc::leaveFile()
+{
+    fichierAffiche_.clear();
+    setStatus(QStringLiteral("Etat"));
+    if (!historique.isEmpty()) affiche(historique.at(historique.size() - 1).trame);
+}
+
+void FormPrinc::Historique_Pas(acquisition::Historique::Pas pas)
+{
+    if (chkRunStop->isChecked()) return;
+    const std::optional<qint64> n = historique.vers(numeroAffiche_, pas);
+    if (n && n != numeroAffiche_) AffHistorique(int(*n - historique.premier()));
 }
 
 // ---- Drawing -----------------------------------------------------------------------
@@ -269,10 +314,6 @@ void FormPrinc::displaySize(int& width, int& height) const
 
 void FormPrinc::DrawGraph()
 {
-    // With Run/Stop unticked frames go on filling the record without being drawn: a save
-    // writes the frame the screen shows, not the latest one. Taken once per new record, not at
-    // every redraw of a drag.
-    if (std::exchange(recordChanged_, false)) trameDessinee_ = enregistrement();
     if (chkScope->isChecked())
         cmdScope_Click();
     else
@@ -288,27 +329,22 @@ void FormPrinc::AffScope()
 {
     int w, h;
     displaySize(w, h);
-    Tracage::TraceScope(*Scope, dataCH1, dataCH2, dataCH3, dataCH4, voies(), mesures[0], mesures[1],
-                        affParam_);
+    Tracage::TraceScope(*Scope, trameAffichee_.trame.ch1, trameAffichee_.trame.ch2, dataCH3, dataCH4, voies(),
+                        mesures[0], mesures[1], affParam_);
     Tracage::TraceCurseurs(*Scope, Tracage::kCurseursSurImage, w, h, curseurs, ChkCursTemps->isChecked(),
                            ChkCursTension->isChecked(), true, drawGraph_);
 }
 
 void FormPrinc::AffXY()
 {
-    Tracage::TraceXY(*Scope, dataCH1, dataCH2, Slider2(1)->value(), Slider2(2)->value(), affParam_);
+    Tracage::TraceXY(*Scope, trameAffichee_.trame.ch1, trameAffichee_.trame.ch2, Slider2(1)->value(),
+                     Slider2(2)->value(), affParam_);
 }
 
 void FormPrinc::AffParam()
 {
-    Tracage::Legende legende;
-    legende.ac1 = AC_CH(1)->isChecked();
-    legende.ac2 = AC_CH(2)->isChecked();
-    legende.gain1 = gainCH1->text();
-    legende.gain2 = gainCH2->text();
-    legende.time = lblTime->text();
-    legende.trig = lblTrig->text();
-    Tracage::TraceLegende(*Scope, legende);
+    // The settings of the frame drawn: the panel's captions follow the board meanwhile.
+    Tracage::TraceLegende(*Scope, legende(trameAffichee_.trame));
 
     const Calcul::Mesures& m1 = mesures[0];
     const Calcul::Mesures& m2 = mesures[1];
@@ -381,29 +417,37 @@ void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
     displaySize(w, h);
     const Curseurs::Handled handled = Curseurs::bouge(curseurs, button, shift, x, y, w, h,
                                                       ChkCursTemps->isChecked(), ChkCursTension->isChecked());
+    affCurseurs(handled.time, handled.voltage);
+    Tracage::TraceCurseurs(*Scope, button, w, h, curseurs, ChkCursTemps->isChecked(),
+                           ChkCursTension->isChecked(), chkScope->isChecked(), drawGraph_);
+}
+
+// The readouts of the time or voltage cursors, in the scales of the frame on the screen.
+void FormPrinc::affCurseurs(bool time, bool voltage)
+{
+    int w, h;
+    displaySize(w, h);
     const QLocale locale;
-    if (handled.time) {
-        const Readouts::TimeTexts t =
-            Readouts::timeReadouts(timeBase, curseurs.oldX, curseurs.oldX2, w, locale);
+    if (time) {
+        const Readouts::TimeTexts t = Readouts::timeReadouts(acquisition::timeBase(trameAffichee_.trame),
+                                                             curseurs.oldX, curseurs.oldX2, w, locale);
         LblCursT1->setText(t.t1);
         LblCursT2->setText(t.t2);
         lblCursTdiff->setText(t.tdiff);
         if (t.frq) lblCursFrq->setText(*t.frq);
     }
-    if (handled.voltage) {
+    if (voltage) {
         // Both channels at the same two cursors, each in its own gain.
-        const auto voltages = [&](const QString& gain, QLabel* first, QLabel* second, QLabel* diff) {
-            const Readouts::VoltageTexts v =
-                Readouts::voltageReadouts(gain, curseurs.oldY, curseurs.oldY2, h, locale);
+        const auto voltages = [&](const QByteArray& gain, QLabel* first, QLabel* second, QLabel* diff) {
+            const Readouts::VoltageTexts v = Readouts::voltageReadouts(
+                QString::fromLatin1(gain), curseurs.oldY, curseurs.oldY2, h, locale);
             first->setText(v.v1);
             second->setText(v.v2);
             diff->setText(v.diff);
         };
-        voltages(gain1, lblVa1, lblVa2, lblVaDiff);
-        voltages(gain2, lblVb1, lblVb2, lblVbDiff);
+        voltages(trameAffichee_.trame.gain1, lblVa1, lblVa2, lblVaDiff);
+        voltages(trameAffichee_.trame.gain2, lblVb1, lblVb2, lblVbDiff);
     }
-    Tracage::TraceCurseurs(*Scope, button, w, h, curseurs, ChkCursTemps->isChecked(),
-                           ChkCursTension->isChecked(), chkScope->isChecked(), drawGraph_);
 }
 
 void FormPrinc::Scope_MouseUp(int, int, float, float)
@@ -448,8 +492,13 @@ void FormPrinc::Form_Load()
     timeBase = QStringLiteral("100ms");
     gain1 = QStringLiteral("500mV");
     gain2 = QStringLiteral("   2V");
-    trameDessinee_ = enregistrement();
-    recordChanged_ = false;
+    // Drawn before any frame comes: the empty record under the initial settings.
+    acquisition::DecodedFrame& d = trameAffichee_.trame;
+    d.gain1 = gain1.toLatin1();
+    d.gain2 = gain2.toLatin1();
+    d.timeField = "100m";
+    d.trigText = "Auto>";
+    d.trigLevel = 128;
 }
 
 void FormPrinc::Quit_Click()
@@ -477,7 +526,10 @@ void FormPrinc::Save_Click()
     Sauvegarde::Contenus contenus;
     contenus.image = [this] { return Scope->Image(); };
     contenus.ecran = [this] { return Scope->screenImage(); };
-    contenus.donnees = [this] { return acquisition::TrameCsv::ecrit(trameDessinee_, QLocale()); };
+    // Before any frame there is nothing to write: the zeros drawn were never measured.
+    contenus.donnees = [this] {
+        return trameRecue_ ? acquisition::TrameCsv::ecrit(trameAffichee_.trame, QLocale()) : QByteArray();
+    };
     Sauvegarde::SauveImage(this, dialogs_, contenus, Ret);
 }
 
@@ -496,15 +548,23 @@ void FormPrinc::Open_Click()
     statusPanel->setText(fichierAffiche_);
     chkRunStop->setChecked(false);
     affiche(*lu.trame);
-    DrawGraph();
+    // A file has no time of arrival: the time it was last written stands for it.
+    montre({*lu.trame, QFileInfo(*path).lastModified().toMSecsSinceEpoch()}, std::nullopt);
 }
 
 void FormPrinc::chkRunStop_Click()
 {
-    if (!chkRunStop->isChecked() || fichierAffiche_.isEmpty()) return;
-    // Back to the board: its next frame takes the screen.
-    fichierAffiche_.clear();
-    setStatus(QStringLiteral("Etat"));
+    // Stepping through the past is for a frozen screen; running, the keys stay the controls'.
+    const bool live = chkRunStop->isChecked();
+    for (int k = 1; k <= 4; ++k)
+        PasHistorique(k)->setEnabled(!live);
+    affPasse();
+    if (!live) return;
+    // Back to the board: its newest frame at once, the next ones as they come.
+    if (!historique.isEmpty() && numeroAffiche_ != historique.dernier())
+        AffHistorique(historique.size() - 1);
+    else if (!fichierAffiche_.isEmpty())
+        leaveFile();
 }
 
 void FormPrinc::about_Click()

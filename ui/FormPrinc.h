@@ -2,6 +2,7 @@
 
 #include "acquisition/FrameAssembler.h"
 #include "acquisition/FrameDecoder.h"
+#include "acquisition/Historique.h"
 #include "acquisition/PortLife.h"
 #include "acquisition/SerialDevices.h"
 #include "acquisition/SerialLink.h"
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -92,6 +94,13 @@ public:
     // Shows a frame saved as CSV and keeps it on the panel until Run/Stop is ticked again.
     void Open_Click();
     void chkRunStop_Click();
+    // Shows frame i of the history (0 the oldest kept) in place of the frame on the screen.
+    void AffHistorique(int i);
+    // Page Up, Page Down, Home, End while Run/Stop is unticked: the frame before or after the
+    // one on the screen, the oldest or the newest kept.
+    void Historique_Pas(acquisition::Historique::Pas pas);
+    // The frame on the screen: what every redraw, measurement, readout and save reads.
+    const acquisition::TrameDatee& trameAffichee() const { return trameAffichee_; }
     void about_Click();
     void Scope_MouseDown(int button, int shift, float x, float y);
     void Scope_MouseMove(int button, int shift, float x, float y);
@@ -103,6 +112,8 @@ public:
     Calcul::Mesures mesures[2];
     Curseurs::Positions curseurs;
     acquisition::FrameAssembler rx;
+    // Every decoded frame with its time of arrival, as far back as the ring holds.
+    acquisition::Historique historique;
     int Ret = 0;
     // Frames decoded since start, for the diagnostics of tests and benchmarks.
     quint64 framesDecoded = 0;
@@ -116,6 +127,7 @@ public:
     QLabel* lbl_debug1 = nullptr;
     QLabel* statusPanel = nullptr;  // key "Status"
     QLabel* comportPanel = nullptr; // key "comport"
+    QLabel* passePanel = nullptr;   // key "Historique": the time and place of a past frame shown
     QCheckBox* ChkCursTension = nullptr;
     QCheckBox* ChkCursTemps = nullptr;
     QPushButton* CmdSave = nullptr;
@@ -137,6 +149,7 @@ public:
     QLabel *lblVb1 = nullptr, *lblVb2 = nullptr, *lblVbDiff = nullptr;
     QLabel *LblCursT1 = nullptr, *LblCursT2 = nullptr, *lblCursTdiff = nullptr, *lblCursFrq = nullptr;
     QAction *Open = nullptr, *Save = nullptr, *Quit = nullptr, *about = nullptr;
+    ControlArray<QAction, 1, 4> PasHistorique; // in the order of Historique::Pas
     ControlArray<QAction, 1, 4> com;
     QMenu* Comport = nullptr;
     QList<QAction*> comDevices; // below COM1 to COM4: the system's other serial devices
@@ -162,7 +175,10 @@ private:
     void setStatus(const QString& text);
     void setParamCaption(QLabel* label, const QString& text);
     void affiche(const acquisition::DecodedFrame& d);
-    acquisition::DecodedFrame enregistrement() const;
+    void montre(const acquisition::TrameDatee& t, std::optional<qint64> numero);
+    void affPasse();
+    void leaveFile();
+    void affCurseurs(bool time, bool voltage);
     Tracage::Voies voies() const;
     void displaySize(int& width, int& height) const;
     void portReopened();
@@ -178,12 +194,11 @@ private:
     quint64 rxStarts_ = 0; // frames begun, to tell whether a timeout tick still concerns its frame
     std::function<void()> affParam_;
     std::function<void()> drawGraph_;
-    // The trigger as decoded: the panel's caption joins its text and level past telling apart.
-    QByteArray trigText_ = "Auto>";
-    int trigLevel_ = 128;
-    QString fichierAffiche_;                  // the name of the file shown instead of live frames
-    acquisition::DecodedFrame trameDessinee_; // the frame on the screen, as last drawn
-    bool recordChanged_ = true;               // since trameDessinee_ was taken: a redraw takes it again
+    QString fichierAffiche_; // the name of the file shown instead of live frames
+    // The frame on the screen and, when it came from the board, its number in the history.
+    acquisition::TrameDatee trameAffichee_;
+    std::optional<qint64> numeroAffiche_;
+    bool trameRecue_ = false; // a frame from the board or a file has been shown
 };
 
 } // namespace ui

@@ -26,7 +26,7 @@ struct Contenus
 {
     std::function<QImage()> image{};       // the display's picture at 1x: BMP
     std::function<QImage()> ecran{};       // the picture as the screen shows it: PNG
-    std::function<QByteArray()> donnees{}; // the frame as a CSV file
+    std::function<QByteArray()> donnees{}; // the frame as a CSV file; empty when there is none
 };
 
 // "Save Bmp": asks for a file name, asks before replacing an existing file, then writes there the

@@ -1,7 +1,9 @@
 #include "acquisition/Chargement.h"
 
+#include "acquisition/CsvCommun.h"
+
 #include <QDateTime>
-#include <QFileInfo>
+#include <algorithm>
 
 namespace acquisition {
 
@@ -10,19 +12,11 @@ Chargement::Chargement(qsizetype borne) : lecture_(borne)
 
 bool Chargement::ouvre(const QString& chemin)
 {
-    const QFileInfo info(chemin);
-    if (info.exists() && !info.isFile()) {
-        refus_ = info.isDir() ? QStringLiteral("c'est un dossier")
-                              : QStringLiteral("ce n'est pas un fichier ordinaire");
-        return false;
-    }
-    fichier_.setFileName(chemin);
-    if (!fichier_.open(QIODevice::ReadOnly)) {
-        refus_ = fichier_.errorString();
-        return false;
-    }
+    refus_ = Csv::ouvreFichierOrdinaire(fichier_, chemin);
+    if (!refus_.isEmpty()) return false;
     taille_ = fichier_.size();
-    modifieMs_ = info.lastModified().toMSecsSinceEpoch();
+    // A single frame has no time of arrival: the time it was last written stands for it.
+    modifieMs_ = fichier_.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch();
     return true;
 }
 

@@ -5,6 +5,11 @@
 #include "measure/Readouts.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace acquisition::Csv {
 
@@ -112,9 +117,25 @@ std::optional<int> entier(const QString& texte, int max)
     return v;
 }
 
+QString ouvreFichierOrdinaire(QFile& fichier, const QString& chemin)
+{
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return QString::fromLocal8Bit(std::strerror(errno));
+    struct stat etat{};
+    if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
+        ::close(fd);
+        return QStringLiteral("ce n'est pas un fichier ordinaire");
+    }
+    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fichier.errorString();
+    }
+    return {};
+}
+
 QString texteBaseDeTemps(const DecodedFrame& t)
 {
-    return QString::fromLatin1(t.timeField) + QLatin1Char('s') + kParDivision;
+    return timeBase(t) + kParDivision;
 }
 
 QString texteGain(const QByteArray& gain)
@@ -147,7 +168,7 @@ std::optional<bool> couplageAc(const QString& texte)
 }
 
 Echelles::Echelles(const DecodedFrame& t)
-    : secondesParDivision(Readouts::secondsPerDivision(QString::fromLatin1(t.timeField) + QLatin1Char('s'))),
+    : secondesParDivision(Readouts::secondsPerDivision(timeBase(t))),
       voltsParDivision{Readouts::voltsPerDivision(QString::fromLatin1(t.gain1)),
                        Readouts::voltsPerDivision(QString::fromLatin1(t.gain2))}
 {}

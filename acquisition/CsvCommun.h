@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QChar>
+#include <QFile>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -59,6 +60,11 @@ QString aLaLigne(qsizetype ligne, const QString& raison);
 // was not written by this program.
 std::optional<QByteArray> octets(const QString& texte, int longueurMax);
 std::optional<int> entier(const QString& texte, int max);
+
+// Opens `chemin` for reading into `fichier`; why not (French, or the system's words) otherwise.
+// A named pipe or a device would block the window in open() or read(): opened without waiting,
+// and refused unless it is a regular file.
+QString ouvreFichierOrdinaire(QFile& fichier, const QString& chemin);
 
 // The settings as the panel shows them, and back to the frame's fields.
 QString texteBaseDeTemps(const DecodedFrame& t);

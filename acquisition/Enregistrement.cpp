@@ -40,8 +40,7 @@ constexpr qsizetype kTexteGarde = 64 * 1024;
 
 void mesures(const DecodedFrame& t, Calcul::Mesures m[2])
 {
-    Calcul::CalculMesures(t.ch1, t.ch2, true, Calcul::voie2Echantillonnee(Csv::texteBaseDeTemps(t)), m[0],
-                          m[1]);
+    Calcul::CalculMesures(t.ch1, t.ch2, true, Calcul::voie2Echantillonnee(timeBase(t)), m[0], m[1]);
 }
 
 std::optional<double> decimal(QString texte, QChar decimale)

@@ -51,4 +51,9 @@ DecodedFrame decodeFrame(QByteArrayView frame)
     return d;
 }
 
+QString timeBase(const DecodedFrame& d)
+{
+    return QString::fromLatin1(d.timeField) + QLatin1Char('s');
+}
+
 } // namespace acquisition

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 namespace acquisition {
 
@@ -25,6 +26,9 @@ struct DecodedFrame
 };
 
 DecodedFrame decodeFrame(QByteArrayView frame);
+
+// The time base as the readouts read it: the frame's four characters and "s" ("100ms").
+QString timeBase(const DecodedFrame& d);
 
 // Characters `position` to `position + length - 1` (1-based); shorter or empty past the end.
 QByteArrayView field(QByteArrayView frame, int position, int length);

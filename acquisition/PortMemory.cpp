@@ -10,6 +10,7 @@ const QString kCom = QStringLiteral("port/com");
 const QString kPath = QStringLiteral("port/path");
 const QString kName = QStringLiteral("port/name");
 const QString kById = QStringLiteral("port/byId");
+const QString kByPath = QStringLiteral("port/byPath");
 const QString kVendor = QStringLiteral("port/vendorId");
 const QString kProduct = QStringLiteral("port/productId");
 const QString kSerial = QStringLiteral("port/serialNumber");
@@ -59,14 +60,17 @@ std::optional<PortChoice> recallPort()
         if (!n || *n < 1) return std::nullopt;
         return PortChoice{*n, {}};
     }
+    // A file written before the socket was kept has no byPath: that adapter matches its path.
     const std::optional<QString> path = text(s, kPath), name = text(s, kName), byId = text(s, kById),
-                                 serial = text(s, kSerial);
-    if (!path || !name || !byId || !serial || !isDevicePath(*path)) return std::nullopt;
+                                 byPath = text(s, kByPath), serial = text(s, kSerial);
+    if (!path || !name || !byId || !byPath || !serial || !isDevicePath(*path)) return std::nullopt;
     if (!byId->isEmpty() && !isDevicePath(*byId)) return std::nullopt;
+    if (!byPath->isEmpty() && !isDevicePath(*byPath)) return std::nullopt;
     PortChoice choice;
     choice.device.location = *path;
     choice.device.name = name->isEmpty() ? QFileInfo(*path).fileName() : *name;
     choice.device.byId = *byId;
+    choice.device.byPath = *byPath;
     if (s.contains(kVendor) || s.contains(kProduct)) {
         const std::optional<int> vendor = number(s, kVendor, 0xFFFF), product = number(s, kProduct, 0xFFFF);
         if (!vendor || !product) return std::nullopt;
@@ -88,6 +92,7 @@ void rememberPort(const PortChoice& choice)
         s.setValue(kPath, d.location);
         s.setValue(kName, d.name);
         if (!d.byId.isEmpty()) s.setValue(kById, d.byId);
+        if (!d.byPath.isEmpty()) s.setValue(kByPath, d.byPath);
         if (d.usb) {
             s.setValue(kVendor, QString::number(d.usb->vendor));
             s.setValue(kProduct, QString::number(d.usb->product));

@@ -61,8 +61,9 @@ std::optional<PortChoice> PortWait::locate(const PortChoice& wanted, bool mayLis
         if (!QFileInfo::exists(d.location)) return std::nullopt;
         return wanted;
     }
-    // The system's own link names this very adapter: no need to ask for the whole list.
-    if (!d.byId.isEmpty() && QFileInfo::exists(d.byId)) {
+    // The system's own link names this very adapter, when it has a serial number: no need to
+    // ask for the whole list. Without one, the link is every adapter of its make.
+    if (!d.usb->serial.isEmpty() && !d.byId.isEmpty() && QFileInfo::exists(d.byId)) {
         PortChoice at = wanted;
         at.device.location = QFileInfo(d.byId).canonicalFilePath();
         at.device.name = QFileInfo(at.device.location).fileName();

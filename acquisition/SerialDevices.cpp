@@ -17,11 +17,11 @@ QString identity(const QString& path)
     return canonical.isEmpty() ? path : canonical;
 }
 
-// The system's stable links to its serial devices, by the device they point to.
-QHash<QString, QString> byIdLinks()
+// The system's stable links to its serial devices in `folder`, by the device they point to.
+QHash<QString, QString> links(const QString& folder)
 {
     QHash<QString, QString> links;
-    const QDir dir(QStringLiteral("/dev/serial/by-id"));
+    const QDir dir(folder);
     for (const QFileInfo& link : dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
         links.insert(link.canonicalFilePath(), link.absoluteFilePath());
     return links;
@@ -31,11 +31,14 @@ QHash<QString, QString> byIdLinks()
 QList<SerialDevice> systemDevices()
 {
     const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
-    const QHash<QString, QString> links = ports.isEmpty() ? QHash<QString, QString>() : byIdLinks();
+    if (ports.isEmpty()) return {};
+    const QHash<QString, QString> byId = links(QStringLiteral("/dev/serial/by-id"));
+    const QHash<QString, QString> byPath = links(QStringLiteral("/dev/serial/by-path"));
     QList<SerialDevice> devices;
     for (const QSerialPortInfo& info : ports) {
         SerialDevice d{info.portName(), info.description(), info.systemLocation(), {}, {}};
-        d.byId = links.value(identity(d.location));
+        d.byId = byId.value(identity(d.location));
+        d.byPath = byPath.value(identity(d.location));
         if (info.hasVendorIdentifier() && info.hasProductIdentifier())
             d.usb = UsbIdentity{info.vendorIdentifier(), info.productIdentifier(), info.serialNumber()};
         devices.append(d);
@@ -68,13 +71,17 @@ QString menuCaption(const SerialDevice& device)
 
 bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate)
 {
-    if (!wanted.byId.isEmpty() && candidate.byId == wanted.byId) return true;
-    if (wanted.usb && !wanted.usb->serial.isEmpty()) return candidate.usb == wanted.usb;
-    if (candidate.location != wanted.location) return false;
-    // Without a serial number two adapters of one make look alike: only the same path, and
-    // then it must at least be of that make.
-    return !wanted.usb || (candidate.usb && candidate.usb->vendor == wanted.usb->vendor &&
-                           candidate.usb->product == wanted.usb->product);
+    if (wanted.usb && !wanted.usb->serial.isEmpty())
+        return candidate.usb == wanted.usb || (!wanted.byId.isEmpty() && candidate.byId == wanted.byId);
+    if (!wanted.usb) return candidate.location == wanted.location;
+    // Without a serial number two adapters of one make look alike, by-id link included: the
+    // socket tells them apart (the path, when the socket was not known), and it must at least
+    // be of that make.
+    const bool sameMake = candidate.usb && candidate.usb->vendor == wanted.usb->vendor &&
+                          candidate.usb->product == wanted.usb->product;
+    const bool samePlace =
+        wanted.byPath.isEmpty() ? candidate.location == wanted.location : candidate.byPath == wanted.byPath;
+    return sameMake && samePlace;
 }
 
 std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<SerialDevice>& present)

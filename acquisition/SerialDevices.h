@@ -26,6 +26,9 @@ struct SerialDevice
     QString location;
     QString byId; // its /dev/serial/by-id/… link, where the system makes one
     std::optional<UsbIdentity> usb;
+    // Its /dev/serial/by-path/… link: the USB socket it is plugged into. Adapters without a
+    // serial number share their by-id link with every adapter of their make; this tells them apart.
+    QString byPath = {};
 };
 
 // Where the list comes from: the system's (systemDevices), or one a test gives.
@@ -41,9 +44,10 @@ QString caption(const SerialDevice& device);
 // Its menu caption: the same, where a '&' is not an access key.
 QString menuCaption(const SerialDevice& device);
 
-// Whether `candidate` is the device `wanted` was: the same by-id link, or the same USB adapter
-// (its serial number tells it from another of the same make) under any name; a device that
-// says nothing of itself only at the same path. Never just any device.
+// Whether `candidate` is the device `wanted` was: the same USB adapter by its serial number
+// (or the by-id link naming it) under any name; an adapter without one by its make and its
+// socket (or its path, when its socket is not known); a device that says nothing of itself
+// only at the same path. Never just any device.
 bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate);
 std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<SerialDevice>& present);
 

@@ -87,7 +87,7 @@ QString SerialLink::caption() const
 bool SerialLink::setPortOpen(bool open)
 {
     if (!open) {
-        closePort();
+        closePort(QStringLiteral("le port %1 a été fermé avant de l'envoyer").arg(caption()));
         return true;
     }
     if (port_.isOpen()) return true;
@@ -128,12 +128,13 @@ bool SerialLink::setPortOpen(bool open)
     return true;
 }
 
-void SerialLink::closePort()
+void SerialLink::closePort(const QString& why)
 {
     watch_.stop();
-    writeLimit_.stop();
-    pending_ = 0;
+    const bool unsent = pending_ > 0;
     if (port_.isOpen()) port_.close();
+    // Whatever closes the port (a drag, a new choice, a loss), a key that did not go is said.
+    if (unsent) writeFailedWith(why);
 }
 
 QByteArray SerialLink::Input()
@@ -168,7 +169,9 @@ bool SerialLink::Output(QByteArrayView bytes)
         return false;
     }
     pending_ += bytes.size();
-    writeLimit_.start();
+    // Counted from the oldest byte still waiting: keys pressed on a stuck line do not put off
+    // its report.
+    if (!writeLimit_.isActive()) writeLimit_.start();
     return true;
 }
 
@@ -178,6 +181,8 @@ void SerialLink::written(qint64 bytes)
     if (pending_ <= 0) {
         pending_ = 0;
         writeLimit_.stop();
+    } else {
+        writeLimit_.start(); // the line moves: the rest gets its own time
     }
 }
 
@@ -203,12 +208,10 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
     // Closing at once also stops the port watching a dead device.
     const QString reason = port_.errorString();
-    const bool unsent = pending_ > 0;
-    closePort();
+    closePort(reason);
     port_.clearError();
     error_ = reason;
     emit portLost();
-    if (unsent) writeFailedWith(reason);
 }
 
 // Since Qt 6.8 a hung-up tty's endless empty reads pass as "no data": no error, no readyRead,

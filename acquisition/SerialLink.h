@@ -50,8 +50,8 @@ public:
     // meanwhile): OnComm is raised for it before this returns.
     void collect();
     // Queues the bytes; false (and errorString()) while the port is closed. Bytes that do not
-    // reach the port later (a write error, the port lost, kWriteLimitMs passed) are reported
-    // by writeFailed(), with the reason.
+    // reach the port later (a write error, the port closed or lost, kWriteLimitMs passed since
+    // the oldest of them) are reported once by writeFailed(), with the reason.
     bool Output(QByteArrayView bytes);
     QString errorString() const { return error_; }
     // The last open failed because this user may not use the device (on Debian: not yet in
@@ -73,7 +73,7 @@ signals:
 private:
     void onError(QSerialPort::SerialPortError error);
     void watch();
-    void closePort();
+    void closePort(const QString& why);
     void written(qint64 bytes);
     void writeFailedWith(const QString& reason);
     // Asks the port something it may answer with an error, and clears only that error.

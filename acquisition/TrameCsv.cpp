@@ -50,14 +50,21 @@ std::optional<QList<QStringList>> lignes(QStringView texte, QChar separateur)
     return rows;
 }
 
-// True when `texte` is the number the rules give, or empty where they give none. The file's
-// numbers are the shortest exact ones; a spreadsheet that saves it again may round the last digit.
-bool concorde(QString texte, std::optional<double> attendu, const Style& s)
+// True when `texte` is the number the rules give, within `ecart`, or empty where they give none.
+// The codes are the data: a spreadsheet that saves the file again may round the volts and
+// times it shows, which still name the same code and the same sample while within half a step.
+bool concorde(QString texte, std::optional<double> attendu, double ecart, const Style& s)
 {
     if (!attendu) return texte.isEmpty();
     bool ok = false;
     const double v = QLocale::c().toDouble(texte.replace(s.decimale, u'.'), &ok);
-    return ok && std::isfinite(v) && std::fabs(v - *attendu) <= 1e-9 * std::fabs(*attendu) + 1e-15;
+    return ok && std::isfinite(v) && std::fabs(v - *attendu) <= ecart;
+}
+
+// Half the distance between two neighbours, where the rules give numbers at all.
+double demiPas(std::optional<double> a, std::optional<double> b)
+{
+    return a && b ? std::fabs(*b - *a) / 2 : 0;
 }
 
 class Lecteur
@@ -131,6 +138,9 @@ private:
         if (nombre > kSampleCount)
             return refus(QStringLiteral("%1 échantillons au lieu de %2").arg(nombre).arg(kSampleCount));
         const Echelles echelles(t);
+        const double demiPasTemps = demiPas(echelles.temps(0), echelles.temps(1));
+        const double demiPasVolts[2] = {demiPas(echelles.volts(0, 0), echelles.volts(0, 1)),
+                                        demiPas(echelles.volts(1, 0), echelles.volts(1, 1))};
         Samples* voies[2] = {&t.ch1, &t.ch2};
         for (int i = 0; i < kSampleCount; ++i) {
             const int ligne = kLigneColonnes + 1 + i;
@@ -138,12 +148,12 @@ private:
             if (row.size() != kColonnes.size())
                 return echecLigne(
                     ligne, QStringLiteral("%1 colonnes au lieu de %2").arg(row.size()).arg(kColonnes.size()));
-            if (!concorde(row[0], echelles.temps(i), style_))
+            if (!concorde(row[0], echelles.temps(i), demiPasTemps, style_))
                 return echecLigne(ligne, QStringLiteral("le temps ne suit pas la base de temps"));
             for (int voie = 0; voie < 2; ++voie) {
                 const auto code = entier(row[3 + voie], kCodeMax);
                 if (!code) return echecLigne(ligne, QStringLiteral("code hors de la plage 0 à 255"));
-                if (!concorde(row[1 + voie], echelles.volts(voie, *code), style_))
+                if (!concorde(row[1 + voie], echelles.volts(voie, *code), demiPasVolts[voie], style_))
                     return echecLigne(ligne, QStringLiteral("les volts ne suivent pas le code et le gain"));
                 (*voies[voie])[i] = std::uint8_t(*code);
             }
@@ -211,8 +221,9 @@ Lecture lit(QByteArrayView contenu)
 
 Lecture litFichier(const QString& chemin)
 {
-    QFile fichier(chemin);
-    if (!fichier.open(QIODevice::ReadOnly)) return refus(fichier.errorString());
+    QFile fichier;
+    if (const QString raison = Csv::ouvreFichierOrdinaire(fichier, chemin); !raison.isEmpty())
+        return refus(raison);
     const QByteArray contenu = fichier.read(kTailleMax + 1);
     if (fichier.error() != QFileDevice::NoError) return refus(fichier.errorString());
     return lit(contenu);

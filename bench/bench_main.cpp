@@ -50,21 +50,29 @@ Bench& bench()
     return b;
 }
 
+// Argument 0: no past kept (a ring of no capacity), 1: the program's ring; side by side in one run.
+void withRing(benchmark::State& state, Bench& b)
+{
+    b.w->historique = acquisition::Historique(state.range(0) ? acquisition::Historique::kCapacite : 0);
+}
+
 void BM_ReceiveNoRedraw(benchmark::State& state)
 {
     Bench& b = bench();
+    withRing(state, b);
     b.w->chkRunStop->setChecked(false);
     int k = 0;
     for (auto _ : state)
         b.w->Reception(b.frames[k ^= 1]);
     b.w->chkRunStop->setChecked(true);
 }
-BENCHMARK(BM_ReceiveNoRedraw);
+BENCHMARK(BM_ReceiveNoRedraw)->Arg(0)->Arg(1);
 
 // The same while a session is recorded: each frame also written to a file as it arrives.
 void BM_ReceiveNoRedrawRecording(benchmark::State& state)
 {
     Bench& b = bench();
+    withRing(state, b);
     QTemporaryDir dir;
     if (!b.w->enregistreur->demarre(dir.filePath(QStringLiteral("session.csv")),
                                     QDateTime::currentMSecsSinceEpoch())) {
@@ -83,16 +91,17 @@ void BM_ReceiveNoRedrawRecording(benchmark::State& state)
         double(QFileInfo(dir.filePath(QStringLiteral("session.csv"))).size()) /
         double(std::max<qint64>(1, frames));
 }
-BENCHMARK(BM_ReceiveNoRedrawRecording);
+BENCHMARK(BM_ReceiveNoRedrawRecording)->Arg(1);
 
 void BM_ReceiveWithRedraw(benchmark::State& state)
 {
     Bench& b = bench();
+    withRing(state, b);
     int k = 0;
     for (auto _ : state)
         b.w->Reception(b.frames[k ^= 1]);
 }
-BENCHMARK(BM_ReceiveWithRedraw);
+BENCHMARK(BM_ReceiveWithRedraw)->Arg(0)->Arg(1);
 
 struct NullSink final : acquisition::FrameAssembler::Sink
 {
@@ -181,6 +190,22 @@ void BM_DrawGraphXY(benchmark::State& state)
     b.w->cmdScope_Click();
 }
 BENCHMARK(BM_DrawGraphXY);
+// One Page Up or Page Down while frozen: a kept frame taken out of the ring and redrawn.
+void BM_StepThroughThePast(benchmark::State& state)
+{
+    Bench& b = bench();
+    withRing(state, b);
+    fourChannelsAndCursors(*b.w);
+    for (int k = 0; k < 100; ++k)
+        b.w->Reception(b.frames[k % 2]);
+    b.w->chkRunStop->setChecked(false);
+    int k = 0;
+    for (auto _ : state)
+        b.w->Historique_Pas(++k % 2 ? acquisition::Historique::Pas::Precedente
+                                    : acquisition::Historique::Pas::Suivante);
+    b.w->chkRunStop->setChecked(true);
+}
+BENCHMARK(BM_StepThroughThePast)->Arg(1);
 
 void BM_DragMove(benchmark::State& state)
 {

@@ -45,6 +45,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <poll.h>
 #include <sys/wait.h>
@@ -127,9 +128,8 @@ void print(const char* name, double value, const char* unit)
     std::fflush(stdout);
 }
 
-// `recording`: the session recorded to a file meanwhile, which gives what an hour of the board
-// at its fastest takes on the disk.
-int fast(int frames, bool recording)
+// The window on the fast board sending `frames` frames; `watch` follows it from the first frame.
+int onFastBoard(int frames, const std::function<void(ui::FormPrinc&, Board&)>& watch)
 {
     Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"),
                  QString::number(frames), QStringLiteral("--linger"), QStringLiteral("500")});
@@ -138,29 +138,71 @@ int fast(int frames, bool recording)
     FakeDialogs dialogs;
     ui::FormPrinc w(dialogs);
     w.show();
-    const QTemporaryDir dir;
-    const QString session = dir.filePath(QStringLiteral("session.csv"));
-    if (recording && !w.enregistreur->demarre(session, QDateTime::currentMSecsSinceEpoch())) return 1;
-    const char* prefix = recording ? "record_" : "fast_";
-    const auto name = [prefix](const char* what) { return QByteArray(prefix) + what; };
-    QElapsedTimer t;
     waitFor([&] { return w.framesDecoded > 0; }, 5000);
-    t.start();
-    const quint64 first = w.framesDecoded;
-    waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 120000);
-    const double seconds = t.nsecsElapsed() / 1e9;
-    waitFor([&] { return !board.running(); }, 5000);
-    print(name("frames_per_second").constData(), double(w.framesDecoded - first) / seconds, "frames/s");
-    print(name("frames_sent").constData(), double(board.stat(QStringLiteral("sent"))), "frames");
-    print(name("frames_decoded").constData(), double(w.framesDecoded), "frames");
-    if (recording) {
-        const qint64 kept = w.enregistreur->trames();
-        w.enregistreur->arrete();
-        print("record_frames_written", double(kept), "frames");
-        print("record_bytes_per_frame", double(QFileInfo(session).size()) / double(std::max<qint64>(1, kept)),
-              "bytes");
-    }
+    watch(w, board);
     return 0;
+}
+
+int fast(int frames)
+{
+    return onFastBoard(frames, [frames](ui::FormPrinc& w, Board& board) {
+        QElapsedTimer t;
+        t.start();
+        const quint64 first = w.framesDecoded;
+        waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 120000);
+        const double seconds = t.nsecsElapsed() / 1e9;
+        waitFor([&] { return !board.running(); }, 5000);
+        print("fast_frames_per_second", double(w.framesDecoded - first) / seconds, "frames/s");
+        print("fast_frames_sent", double(board.stat(QStringLiteral("sent"))), "frames");
+        print("fast_frames_decoded", double(w.framesDecoded), "frames");
+    });
+}
+
+// The fast board with the session recorded to a file from its first frame on: the pace kept, every
+// frame written, and what an hour of the board at its fastest takes on the disk.
+int record(int frames)
+{
+    return onFastBoard(frames, [frames](ui::FormPrinc& w, Board& board) {
+        const QTemporaryDir dir;
+        const QString session = dir.filePath(QStringLiteral("session.csv"));
+        if (!w.enregistreur->demarre(session, QDateTime::currentMSecsSinceEpoch())) return;
+        QElapsedTimer t;
+        t.start();
+        const quint64 first = w.framesDecoded;
+        waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 120000);
+        const double seconds = t.nsecsElapsed() / 1e9;
+        waitFor([&] { return !board.running(); }, 5000);
+        const qint64 written = w.enregistreur->trames();
+        w.enregistreur->arrete();
+        print("record_frames_per_second", double(w.framesDecoded - first) / seconds, "frames/s");
+        print("record_frames_sent", double(board.stat(QStringLiteral("sent"))), "frames");
+        print("record_frames_decoded", double(w.framesDecoded), "frames");
+        print("record_frames_not_written", double(w.framesDecoded - first - quint64(written)), "frames");
+        print("record_bytes_per_frame",
+              double(QFileInfo(session).size()) / double(std::max<qint64>(1, written)), "bytes");
+    });
+}
+
+// The fast board sending `frames` frames, the ring wrapping over and over: resident memory once
+// the ring is full and at the end, against the ring's own size.
+int ring(int frames)
+{
+    return onFastBoard(frames, [frames](ui::FormPrinc& w, Board& board) {
+        const double before = residentMiB();
+        const int capacity = w.historique.capacity();
+        waitFor([&] { return w.framesDecoded >= quint64(capacity) || !board.running(); }, 120000);
+        const double full = residentMiB();
+        waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 600000);
+        waitFor([&] { return !board.running(); }, 5000);
+        const double end = residentMiB();
+        print("ring_bytes", double(capacity) * acquisition::Historique::octetsParTrame() / (1024.0 * 1024.0),
+              "MiB");
+        print("ring_frames_decoded", double(w.framesDecoded), "frames");
+        print("ring_rss_first_frame", before, "MiB");
+        print("ring_rss_full", full, "MiB");
+        print("ring_rss_end", end, "MiB");
+        print("ring_rss_growth_while_full", end - full, "MiB");
+    });
 }
 
 // The real program on the board's pty, on the given platform (and X display).
@@ -708,17 +750,19 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     ui::setUpApplication(app);
-    if (mode == "fast") return fast(n > 0 ? n : 20000, false);
-    if (mode == "record") return fast(n > 0 ? n : 20000, true);
+    if (mode == "fast") return fast(n > 0 ? n : 20000);
+    if (mode == "record") return record(n > 0 ? n : 20000);
     if (mode == "real") return real(n > 0 ? n : 30, sliceMs);
+    if (mode == "ring") return ring(n > 0 ? n : 100000);
     if (mode == "startup") return startup(argv[0], argc > 2 ? argv[2] : "1");
     if (mode == "floor") return floorRun(n > 0 ? n : 30, sliceMs, argv[0]);
     if (mode == "lag") return lag(n > 0 ? n : 30, sliceMs, xcb);
     if (mode == "xreal") return xreal(n > 0 ? n : 30, sliceMs);
     if (mode == "events") return events(n > 0 ? n : 20, sliceMs);
-    std::fprintf(stderr,
-                 "usage: vantor_e2e_bench fast [N] | real [SECONDS [SLICE_MS]] | startup [SCALE] | floor "
-                 "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
-                 "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
+    std::fprintf(
+        stderr,
+        "usage: vantor_e2e_bench fast [N] | ring [N] | real [SECONDS [SLICE_MS]] | startup [SCALE] | floor "
+        "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
+        "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
     return 2;
 }

@@ -21,7 +21,7 @@ struct Mesures
 void CalculMesures(const Samples& ch1, const Samples& ch2, bool ch1Shown, bool ch2Shown, Mesures& m1,
                    Mesures& m2);
 
-// At the time base numbered 12 ("12us/div") the board samples channel 1 only: channel 2 is
+// At the time base numbered 12 ("12us") the board samples channel 1 only: channel 2 is
 // neither shown nor measured.
 bool voie2Echantillonnee(QStringView baseDeTemps);
 

@@ -1,6 +1,7 @@
 #include "measure/Format.h"
 
 #include <algorithm>
+#include <QDateTime>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -254,6 +255,16 @@ QString shown(float v, const QLocale& locale)
 QString integer(int v)
 {
     return QString::number(v);
+}
+
+QString passe(qint64 arriveeMs, qint64 recul, const QLocale& locale)
+{
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(arriveeMs);
+    const QString heure =
+        t.toString(QStringLiteral("HH:mm:ss")) + decimalSeparator(locale) + t.toString(QStringLiteral("zzz"));
+    // A true minus sign: the place reads as a count back from the newest frame.
+    const QString place = recul == 0 ? QStringLiteral("0") : QChar(0x2212) + QString::number(recul);
+    return heure + QStringLiteral(" \u2014 ") + place;
 }
 
 } // namespace Format

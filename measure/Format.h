@@ -53,6 +53,11 @@ QString shown(float v, const QLocale& locale);
 // Plain decimal integer (measurement labels): no sign for non-negative values, no blanks.
 QString integer(int v);
 
+// A kept frame's time of arrival (ms since the epoch, in local time, to the millisecond with the
+// locale's decimal separator) and how many frames before the newest it came:
+// "12:03:45,120 — −37", the newest "12:03:45,153 — 0".
+QString passe(qint64 arriveeMs, qint64 recul, const QLocale& locale);
+
 // The locale's decimal separator (first character of QLocale::decimalPoint()).
 QChar decimalSeparator(const QLocale& locale);
 

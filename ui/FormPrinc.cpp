@@ -30,6 +30,20 @@ namespace ui {
 namespace {
 // The label shows some two hundred characters; a runaway frame is not laid out whole.
 constexpr qsizetype kTrameShownMax = 4096;
+
+// A frame's settings as the panel's captions and the legend print them.
+Tracage::Legende legende(const acquisition::DecodedFrame& d)
+{
+    const QString parDivision = QStringLiteral("/div");
+    Tracage::Legende l;
+    l.ac1 = d.ac1;
+    l.ac2 = d.ac2;
+    l.gain1 = QString::fromLatin1(d.gain1) + parDivision;
+    l.gain2 = QString::fromLatin1(d.gain2) + parDivision;
+    l.time = acquisition::timeBase(d) + parDivision;
+    l.trig = QString::fromLatin1(d.trigText) + QString::number(d.trigLevel);
+    return l;
+}
 } // namespace
 
 FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), dialogs_(dialogs)
@@ -43,7 +57,8 @@ FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), d
     drawGraph_ = [this] { DrawGraph(); };
     trameRefresh_.setSingleShot(true);
     trameRefresh_.setInterval(kTrameRefreshMs);
-    portWait = new acquisition::PortWait(this);
+    portLife = new acquisition::PortLife(*MSComm1, this);
+    portLife->devices = [this] { return serialDevices(); };
     enregistreur = new acquisition::Enregistreur(this);
     connectHandlers();
     Form_Load();
@@ -57,11 +72,11 @@ FormPrinc::~FormPrinc()
 void FormPrinc::connectHandlers()
 {
     connect(MSComm1, &acquisition::SerialLink::OnComm, this, &FormPrinc::MSComm1_OnComm);
-    connect(MSComm1, &acquisition::SerialLink::portLost, this, &FormPrinc::portLost);
-    // Queued: the box must not run its own event loop inside the port's error report.
-    connect(MSComm1, &acquisition::SerialLink::writeFailed, this, &FormPrinc::keyFailed,
-            Qt::QueuedConnection);
-    connect(portWait, &acquisition::PortWait::found, this, &FormPrinc::portFound);
+    connect(portLife, &acquisition::PortLife::changed, this, &FormPrinc::showPort);
+    connect(portLife, &acquisition::PortLife::opened, this, &FormPrinc::portReopened);
+    connect(portLife, &acquisition::PortLife::warning, this,
+            [this](const QString& text) { dialogs_.warning(this, text); });
+    connect(portLife, &acquisition::PortLife::silence, this, &FormPrinc::AffSilence);
     connect(Timer1, &QTimer::timeout, this, &FormPrinc::Timer1_Timer);
     connect(&trameRefresh_, &QTimer::timeout, this, &FormPrinc::AffTrame);
     connect(Scope, &display::Surface::mouseDown, this, &FormPrinc::Scope_MouseDown);
@@ -88,6 +103,9 @@ void FormPrinc::connectHandlers()
     }
     for (int i = 1; i <= 15; ++i)
         connect(CmdClav(i), &QPushButton::clicked, this, [this, i] { CmdClav_Click(i); });
+    for (int k = 1; k <= 4; ++k)
+        connect(PasHistorique(k), &QAction::triggered, this,
+                [this, k] { Historique_Pas(acquisition::Historique::Pas(k - 1)); });
 }
 
 QLabel* FormPrinc::panel(const QString& key) const
@@ -166,6 +184,14 @@ void FormPrinc::AffTrame()
     lbl_debug1->setText(rows);
 }
 
+void FormPrinc::AffSilence(const QString& hint)
+{
+    // A sentence, unlike a frame, is broken at its blanks; the next frame is laid out afresh.
+    lbl_debug1->setWordWrap(!hint.isEmpty());
+    lbl_debug1->setText(hint);
+    trameShown_.clear();
+}
+
 void FormPrinc::frame(const QByteArray& text)
 {
     Receive_scope(text);
@@ -187,58 +213,86 @@ void FormPrinc::Timer1_Timer()
 
 void FormPrinc::Receive_scope(const QByteArray& frame)
 {
-    const acquisition::DecodedFrame d = acquisition::decodeFrame(frame);
+    const acquisition::TrameDatee t{acquisition::decodeFrame(frame), QDateTime::currentMSecsSinceEpoch()};
     ++framesDecoded;
-    if (enregistreur->actif()) enregistreur->ecrit({d, QDateTime::currentMSecsSinceEpoch()});
+    if (enregistreur->actif()) enregistreur->ecrit(t);
+    historique.append(t);
     // A frame opened from a file stays on the panel until the user goes back to live ones.
-    if (fichierAffiche_.isEmpty()) {
-        affiche(d);
-        setStatus(QStringLiteral("Rx OK"));
-        if (chkRunStop->isChecked()) DrawGraph();
-    }
+    if (!fichierAffiche_.isEmpty()) return;
+    affiche(t.trame);
+    setStatus(QStringLiteral("Rx OK"));
+    if (chkRunStop->isChecked())
+        montre(t, historique.dernier());
+    else if (numeroAffiche_)
+        affPasse(); // the frame shown is one more frame back from the newest
 }
 
 // The record and the panel's indicators from one frame, whether it came from the board or a file.
 void FormPrinc::affiche(const acquisition::DecodedFrame& d)
 {
+    const Tracage::Legende captions = legende(d);
     gain1 = QString::fromLatin1(d.gain1);
-    setParamCaption(gainCH1, gain1 + QStringLiteral("/div"));
+    setParamCaption(gainCH1, captions.gain1);
     AC_CH(1)->setChecked(d.ac1);
     Led3->setFillColor(d.ac1 ? Led::kNoir : Led::kRouge);
     dataCH1 = d.ch1;
 
     gain2 = QString::fromLatin1(d.gain2);
-    setParamCaption(gainCH2, gain2 + QStringLiteral("/div"));
+    setParamCaption(gainCH2, captions.gain2);
     AC_CH(2)->setChecked(d.ac2);
     Led1->setFillColor(d.ac2 ? Led::kNoir : Led::kRouge);
     dataCH2 = d.ch2;
 
-    const QString time = QString::fromLatin1(d.timeField);
-    timeBase = time + QLatin1Char('s');
-    setParamCaption(lblTime, time + QStringLiteral("s/div"));
-    CH(1)->setChecked(true);
-    CH(2)->setChecked(Calcul::voie2Echantillonnee(lblTime->text()));
-
-    trigText_ = d.trigText;
-    trigLevel_ = d.trigLevel;
-    setParamCaption(lblTrig, QString::fromLatin1(d.trigText) + QString::number(d.trigLevel));
-    recordChanged_ = true;
+    timeBase = acquisition::timeBase(d);
+    setParamCaption(lblTime, captions.time);
+    setParamCaption(lblTrig, captions.trig);
 }
 
-// The frame the record holds, with the couplings as the panel shows them.
-acquisition::DecodedFrame FormPrinc::enregistrement() const
+// `t` becomes the frame on the screen: drawn, measured, read by the cursors and saved from now on.
+void FormPrinc::montre(const acquisition::TrameDatee& t, std::optional<qint64> numero)
 {
-    acquisition::DecodedFrame d;
-    d.gain1 = gain1.toLatin1();
-    d.ac1 = AC_CH(1)->isChecked();
-    d.ch1 = dataCH1;
-    d.gain2 = gain2.toLatin1();
-    d.ac2 = AC_CH(2)->isChecked();
-    d.ch2 = dataCH2;
-    d.timeField = timeBase.chopped(std::min<qsizetype>(1, timeBase.size())).toLatin1();
-    d.trigText = trigText_;
-    d.trigLevel = trigLevel_;
-    return d;
+    trameAffichee_ = t;
+    numeroAffiche_ = numero;
+    trameRecue_ = true;
+    // The channels drawn are the frame's, whatever the board does meanwhile.
+    CH(1)->setChecked(true);
+    CH(2)->setChecked(Calcul::voie2Echantillonnee(acquisition::timeBase(t.trame)));
+    DrawGraph();
+    affCurseurs(ChkCursTemps->isChecked(), ChkCursTension->isChecked());
+    affPasse();
+}
+
+// While frames are frozen, the time of the one shown and how far back it lies.
+void FormPrinc::affPasse()
+{
+    const QString texte =
+        chkRunStop->isChecked() || !numeroAffiche_
+            ? QString()
+            : Format::passe(trameAffichee_.arriveeMs, historique.dernier() - *numeroAffiche_, QLocale());
+    if (passePanel->text() != texte) passePanel->setText(texte);
+}
+
+void FormPrinc::AffHistorique(int i)
+{
+    if (i < 0 || i >= historique.size()) return;
+    // The past takes the screen from a file as it does from a live frame.
+    if (!fichierAffiche_.isEmpty()) leaveFile();
+    montre(historique.at(i), historique.premier() + i);
+}
+
+// The panel follows the board again, from the newest frame it sent.
+void FormPrinc::leaveFile()
+{
+    fichierAffiche_.clear();
+    setStatus(QStringLiteral("Etat"));
+    if (!historique.isEmpty()) affiche(historique.at(historique.size() - 1).trame);
+}
+
+void FormPrinc::Historique_Pas(acquisition::Historique::Pas pas)
+{
+    if (chkRunStop->isChecked()) return;
+    const std::optional<qint64> n = historique.vers(numeroAffiche_, pas);
+    if (n && n != numeroAffiche_) AffHistorique(int(*n - historique.premier()));
 }
 
 // ---- Drawing -----------------------------------------------------------------------
@@ -261,10 +315,6 @@ void FormPrinc::displaySize(int& width, int& height) const
 
 void FormPrinc::DrawGraph()
 {
-    // With Run/Stop unticked frames go on filling the record without being drawn: a save
-    // writes the frame the screen shows, not the latest one. Taken once per new record, not at
-    // every redraw of a drag.
-    if (std::exchange(recordChanged_, false)) trameDessinee_ = enregistrement();
     if (chkScope->isChecked())
         cmdScope_Click();
     else
@@ -280,27 +330,22 @@ void FormPrinc::AffScope()
 {
     int w, h;
     displaySize(w, h);
-    Tracage::TraceScope(*Scope, dataCH1, dataCH2, dataCH3, dataCH4, voies(), mesures[0], mesures[1],
-                        affParam_);
+    Tracage::TraceScope(*Scope, trameAffichee_.trame.ch1, trameAffichee_.trame.ch2, dataCH3, dataCH4, voies(),
+                        mesures[0], mesures[1], affParam_);
     Tracage::TraceCurseurs(*Scope, Tracage::kCurseursSurImage, w, h, curseurs, ChkCursTemps->isChecked(),
                            ChkCursTension->isChecked(), true, drawGraph_);
 }
 
 void FormPrinc::AffXY()
 {
-    Tracage::TraceXY(*Scope, dataCH1, dataCH2, Slider2(1)->value(), Slider2(2)->value(), affParam_);
+    Tracage::TraceXY(*Scope, trameAffichee_.trame.ch1, trameAffichee_.trame.ch2, Slider2(1)->value(),
+                     Slider2(2)->value(), affParam_);
 }
 
 void FormPrinc::AffParam()
 {
-    Tracage::Legende legende;
-    legende.ac1 = AC_CH(1)->isChecked();
-    legende.ac2 = AC_CH(2)->isChecked();
-    legende.gain1 = gainCH1->text();
-    legende.gain2 = gainCH2->text();
-    legende.time = lblTime->text();
-    legende.trig = lblTrig->text();
-    Tracage::TraceLegende(*Scope, legende);
+    // The settings of the frame drawn: the panel's captions follow the board meanwhile.
+    Tracage::TraceLegende(*Scope, legende(trameAffichee_.trame));
 
     const Calcul::Mesures& m1 = mesures[0];
     const Calcul::Mesures& m2 = mesures[1];
@@ -363,7 +408,7 @@ void FormPrinc::Scope_MouseDown(int button, int shift, float x, float y)
     DrawGraph();
     Scope_MouseMove(button, shift, x, y);
     // No frame may redraw the screen under a drag; the release reopens the port.
-    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+    portLife->hold();
 }
 
 void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
@@ -373,46 +418,42 @@ void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
     displaySize(w, h);
     const Curseurs::Handled handled = Curseurs::bouge(curseurs, button, shift, x, y, w, h,
                                                       ChkCursTemps->isChecked(), ChkCursTension->isChecked());
+    affCurseurs(handled.time, handled.voltage);
+    Tracage::TraceCurseurs(*Scope, button, w, h, curseurs, ChkCursTemps->isChecked(),
+                           ChkCursTension->isChecked(), chkScope->isChecked(), drawGraph_);
+}
+
+// The readouts of the time or voltage cursors, in the scales of the frame on the screen.
+void FormPrinc::affCurseurs(bool time, bool voltage)
+{
+    int w, h;
+    displaySize(w, h);
     const QLocale locale;
-    if (handled.time) {
-        const Readouts::TimeTexts t =
-            Readouts::timeReadouts(timeBase, curseurs.oldX, curseurs.oldX2, w, locale);
+    if (time) {
+        const Readouts::TimeTexts t = Readouts::timeReadouts(acquisition::timeBase(trameAffichee_.trame),
+                                                             curseurs.oldX, curseurs.oldX2, w, locale);
         LblCursT1->setText(t.t1);
         LblCursT2->setText(t.t2);
         lblCursTdiff->setText(t.tdiff);
         if (t.frq) lblCursFrq->setText(*t.frq);
     }
-    if (handled.voltage) {
+    if (voltage) {
         // Both channels at the same two cursors, each in its own gain.
-        const auto voltages = [&](const QString& gain, QLabel* first, QLabel* second, QLabel* diff) {
-            const Readouts::VoltageTexts v =
-                Readouts::voltageReadouts(gain, curseurs.oldY, curseurs.oldY2, h, locale);
+        const auto voltages = [&](const QByteArray& gain, QLabel* first, QLabel* second, QLabel* diff) {
+            const Readouts::VoltageTexts v = Readouts::voltageReadouts(
+                QString::fromLatin1(gain), curseurs.oldY, curseurs.oldY2, h, locale);
             first->setText(v.v1);
             second->setText(v.v2);
             diff->setText(v.diff);
         };
-        voltages(gain1, lblVa1, lblVa2, lblVaDiff);
-        voltages(gain2, lblVb1, lblVb2, lblVbDiff);
+        voltages(trameAffichee_.trame.gain1, lblVa1, lblVa2, lblVaDiff);
+        voltages(trameAffichee_.trame.gain2, lblVb1, lblVb2, lblVbDiff);
     }
-    Tracage::TraceCurseurs(*Scope, button, w, h, curseurs, ChkCursTemps->isChecked(),
-                           ChkCursTension->isChecked(), chkScope->isChecked(), drawGraph_);
 }
 
 void FormPrinc::Scope_MouseUp(int, int, float, float)
 {
-    if (MSComm1->PortOpen()) return;
-    // A lost device may be back under another name, and another device under its old one.
-    if (portWait->waiting()) {
-        portWait->look();
-        return;
-    }
-    // A silent retry: no box, the menu as it was; the status only says whether it is open.
-    if (MSComm1->setPortOpen(true)) {
-        comportPanel->setText(MSComm1->caption());
-        portReopened();
-    } else {
-        comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
-    }
+    portLife->release();
 }
 
 void FormPrinc::portReopened()
@@ -425,120 +466,40 @@ void FormPrinc::portReopened()
 
 // ---- Port management ---------------------------------------------------------------
 
-void FormPrinc::chooseCom(std::uint8_t n)
+void FormPrinc::showPort()
 {
-    acquisition::rememberPort({n, {}});
-    open_com(n);
-}
-
-std::uint8_t FormPrinc::open_com(std::uint8_t n)
-{
-    return open_port(n, {}, Opening::Chosen);
-}
-
-std::uint8_t FormPrinc::open_device(const acquisition::SerialDevice& device)
-{
-    acquisition::rememberPort({0, device});
-    return open_port(0, device, Opening::Chosen);
-}
-
-// COMn when n is 1 to 4, otherwise `device`.
-std::uint8_t FormPrinc::open_port(std::uint8_t n, const acquisition::SerialDevice& device, Opening how)
-{
-    // A port the user opens ends any wait; a reconnection's caller decides.
-    if (how != Opening::Quiet) portWait->stop();
-    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
-    if (n != 0)
-        MSComm1->setCommPort(n);
-    else
-        MSComm1->setDevice(device);
-    std::uint8_t result = 0;
-    if (!MSComm1->setPortOpen(true)) {
-        comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
-        QString text = MSComm1->errorString();
-        // The system says only "Permission denied"; say how to get the right.
-        if (MSComm1->refusedForRights())
-            text += QStringLiteral("\n\nPour avoir le droit d'ouvrir les ports série, ajoutez-vous au groupe "
-                                   "dialout (sudo adduser $USER dialout), puis fermez la session et "
-                                   "reconnectez-vous.");
-        else if (MSComm1->refusedAsBusy())
-            text += QStringLiteral("\n\nUn autre programme utilise déjà ce port : fermez-le, puis choisissez "
-                                   "de nouveau le port dans le menu Comport.");
-        if (how == Opening::FirstStart) text += QStringLiteral("\n\n") + startAdvice();
-        if (how != Opening::Quiet) dialogs_.warning(this, text);
-        result = 1;
-    } else {
-        comportPanel->setText(MSComm1->caption());
-        portReopened();
-    }
+    const QString text = portLife->panel();
+    comportPanel->setText(text);
+    const QString reason = portLife->reason();
+    comportPanel->setToolTip(reason.isEmpty() ? text : text + QLatin1Char('\n') + reason);
     tickPort();
-    return result;
-}
-
-// For a user who never chose a port: where the board might be instead of COM1.
-QString FormPrinc::startAdvice() const
-{
-    const QList<acquisition::SerialDevice> devices = acquisition::otherDevices(serialDevices());
-    if (devices.isEmpty())
-        return QStringLiteral(
-            "Aucun port série n'est branché : branchez le boîtier, puis choisissez son port "
-            "dans le menu Comport.");
-    QStringList captions;
-    for (const acquisition::SerialDevice& d : devices)
-        captions << acquisition::caption(d);
-    return QStringLiteral("Ports série présents : %1.\nChoisissez celui du boîtier dans le menu Comport.")
-        .arg(captions.join(QStringLiteral(", ")));
 }
 
 // One tick in the whole menu, on the port chosen last.
 void FormPrinc::tickPort()
 {
-    const int n = MSComm1->CommPort();
+    const acquisition::PortChoice chosen = portLife->choice();
     for (int i = 1; i <= 4; ++i)
-        com(i)->setChecked(i == n);
-    const QString device = n == 0 ? MSComm1->device() : QString();
+        com(i)->setChecked(i == chosen.commPort);
+    const QString device = chosen.commPort == 0 ? chosen.device.location : QString();
     for (QAction* a : std::as_const(comDevices))
         a->setChecked(!device.isEmpty() && a->data().toString() == device);
-}
-
-void FormPrinc::portLost()
-{
-    comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
-    portWait->start(MSComm1->choice());
-}
-
-// The lost port is back: opened as the menu would, without a box; a refusal is tried again
-// later, quietly.
-void FormPrinc::portFound(const acquisition::PortChoice& at)
-{
-    if (open_port(std::uint8_t(at.commPort), at.device, Opening::Quiet) == 0)
-        portWait->stop();
-    else
-        portWait->retryLater();
 }
 
 void FormPrinc::Form_Load()
 {
     Tracage::TraceGrille(*Scope);
-    const std::optional<acquisition::PortChoice> kept = acquisition::recallPort();
-    if (!kept) {
-        open_port(1, {}, Opening::FirstStart);
-    } else if (kept->commPort > 0) {
-        open_com(std::uint8_t(kept->commPort));
-    } else if (const std::optional<acquisition::PortChoice> at = portWait->locate(*kept)) {
-        open_port(0, at->device, Opening::Chosen);
-    } else {
-        // An adapter not plugged in yet: no box at start, it is waited for.
-        MSComm1->setDevice(kept->device);
-        comportPanel->setText(MSComm1->caption() + QStringLiteral(" erreur"));
-        tickPort();
-        portWait->start(*kept);
-    }
+    portLife->start();
     timeBase = QStringLiteral("100ms");
     gain1 = QStringLiteral("500mV");
     gain2 = QStringLiteral("   2V");
-    trameDessinee_ = enregistrement();
-    recordChanged_ = false;
+    // Drawn before any frame comes: the empty record under the initial settings.
+    acquisition::DecodedFrame& d = trameAffichee_.trame;
+    d.gain1 = gain1.toLatin1();
+    d.gain2 = gain2.toLatin1();
+    d.timeField = "100m";
+    d.trigText = "Auto>";
+    d.trigLevel = 128;
 }
 
 void FormPrinc::Quit_Click()
@@ -550,8 +511,7 @@ void FormPrinc::Quit_Click()
 void FormPrinc::closeEvent(QCloseEvent* event)
 {
     if (aboutWindow) aboutWindow->close();
-    portWait->stop();
-    MSComm1->setPortOpen(false);
+    portLife->close();
     event->accept();
 }
 
@@ -559,13 +519,7 @@ void FormPrinc::closeEvent(QCloseEvent* event)
 
 void FormPrinc::CmdClav_Click(int index)
 {
-    const char code = acquisition::codeTouche(index);
-    if (!MSComm1->Output(QByteArrayView(&code, 1))) keyFailed(MSComm1->errorString());
-}
-
-void FormPrinc::keyFailed(const QString& reason)
-{
-    dialogs_.warning(this, QStringLiteral("La touche n'a pas pu être envoyée au boîtier : %1.").arg(reason));
+    portLife->send(acquisition::codeTouche(index));
 }
 
 void FormPrinc::Save_Click()
@@ -573,7 +527,10 @@ void FormPrinc::Save_Click()
     Sauvegarde::Contenus contenus;
     contenus.image = [this] { return Scope->Image(); };
     contenus.ecran = [this] { return Scope->screenImage(); };
-    contenus.donnees = [this] { return acquisition::TrameCsv::ecrit(trameDessinee_, QLocale()); };
+    // Before any frame there is nothing to write: the zeros drawn were never measured.
+    contenus.donnees = [this] {
+        return trameRecue_ ? acquisition::TrameCsv::ecrit(trameAffichee_.trame, QLocale()) : QByteArray();
+    };
     Sauvegarde::SauveImage(this, dialogs_, contenus, Ret);
 }
 
@@ -592,15 +549,23 @@ void FormPrinc::Open_Click()
     statusPanel->setText(fichierAffiche_);
     chkRunStop->setChecked(false);
     affiche(*lu.trame);
-    DrawGraph();
+    // A file has no time of arrival: the time it was last written stands for it.
+    montre({*lu.trame, QFileInfo(*path).lastModified().toMSecsSinceEpoch()}, std::nullopt);
 }
 
 void FormPrinc::chkRunStop_Click()
 {
-    if (!chkRunStop->isChecked() || fichierAffiche_.isEmpty()) return;
-    // Back to the board: its next frame takes the screen.
-    fichierAffiche_.clear();
-    setStatus(QStringLiteral("Etat"));
+    // Stepping through the past is for a frozen screen; running, the keys stay the controls'.
+    const bool live = chkRunStop->isChecked();
+    for (int k = 1; k <= 4; ++k)
+        PasHistorique(k)->setEnabled(!live);
+    affPasse();
+    if (!live) return;
+    // Back to the board: its newest frame at once, the next ones as they come.
+    if (!historique.isEmpty() && numeroAffiche_ != historique.dernier())
+        AffHistorique(historique.size() - 1);
+    else if (!fichierAffiche_.isEmpty())
+        leaveFile();
 }
 
 void FormPrinc::about_Click()

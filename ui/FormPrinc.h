@@ -3,7 +3,8 @@
 #include "acquisition/Enregistreur.h"
 #include "acquisition/FrameAssembler.h"
 #include "acquisition/FrameDecoder.h"
-#include "acquisition/PortWait.h"
+#include "acquisition/Historique.h"
+#include "acquisition/PortLife.h"
 #include "acquisition/SerialDevices.h"
 #include "acquisition/SerialLink.h"
 #include "display/Surface.h"
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -54,6 +56,9 @@ public:
     void AffTrame();
     const QByteArray& trame() const { return trameShown_; }
     static constexpr int kTrameRefreshMs = 250;
+    // The same area, empty while nothing arrives, says when the open port stays silent and
+    // where else the board may be; the first byte takes the hint away.
+    void AffSilence(const QString& hint);
 
     // Redraw entry and the routines it runs.
     void DrawGraph();
@@ -62,21 +67,21 @@ public:
     void AffXY();
     void AffParam();
 
-    // Port management. A device picked from the system's list below COM1 to COM4 is opened
-    // by the same routine as COMn (open_port). The menu's choices (comN_Click, open_device)
-    // are remembered for the next start.
-    std::uint8_t open_com(std::uint8_t n);
-    std::uint8_t open_device(const acquisition::SerialDevice& device);
-    // Where the menu "Comport" takes its list of devices from, each time it opens.
+    // Port management, all of it in portLife; the window shows what it says. The menu's
+    // choices (comN_Click, open_device) are remembered for the next start.
+    std::uint8_t open_com(std::uint8_t n) { return portLife->open({n, {}}) ? 0 : 1; }
+    void open_device(const acquisition::SerialDevice& device) { portLife->choose({0, device}); }
+    // Where the menu "Comport" takes its list of devices from, each time it opens; the port's
+    // advice and hint name the same devices, and its wait looks there for an adapter.
     acquisition::DeviceLister serialDevices = acquisition::systemDevices;
     void Form_Load();
     void Form_Unload() {}
 
     // Handlers of the panel's controls.
-    void com1_Click() { chooseCom(1); }
-    void com2_Click() { chooseCom(2); }
-    void com3_Click() { chooseCom(3); }
-    void com4_Click() { chooseCom(4); }
+    void com1_Click() { portLife->choose({1, {}}); }
+    void com2_Click() { portLife->choose({2, {}}); }
+    void com3_Click() { portLife->choose({3, {}}); }
+    void com4_Click() { portLife->choose({4, {}}); }
     void Quit_Click();
     void CmdClav_Click(int index);
     void chkScope_Click();
@@ -90,6 +95,13 @@ public:
     // Shows a frame saved as CSV and keeps it on the panel until Run/Stop is ticked again.
     void Open_Click();
     void chkRunStop_Click();
+    // Shows frame i of the history (0 the oldest kept) in place of the frame on the screen.
+    void AffHistorique(int i);
+    // Page Up, Page Down, Home, End while Run/Stop is unticked: the frame before or after the
+    // one on the screen, the oldest or the newest kept.
+    void Historique_Pas(acquisition::Historique::Pas pas);
+    // The frame on the screen: what every redraw, measurement, readout and save reads.
+    const acquisition::TrameDatee& trameAffichee() const { return trameAffichee_; }
     void about_Click();
     void Scope_MouseDown(int button, int shift, float x, float y);
     void Scope_MouseMove(int button, int shift, float x, float y);
@@ -101,14 +113,16 @@ public:
     Calcul::Mesures mesures[2];
     Curseurs::Positions curseurs;
     acquisition::FrameAssembler rx;
+    // Every decoded frame with its time of arrival, as far back as the ring holds.
+    acquisition::Historique historique;
     int Ret = 0;
     // Frames decoded since start, for the diagnostics of tests and benchmarks.
     quint64 framesDecoded = 0;
 
     // Controls, by their panel names.
     acquisition::SerialLink* MSComm1 = nullptr;
-    // Waits for a lost port, or a remembered one absent at start, to come back.
-    acquisition::PortWait* portWait = nullptr;
+    // The port's life: choice, open, drag, loss, wait, keypad byte.
+    acquisition::PortLife* portLife = nullptr;
     QTimer* Timer1 = nullptr;
     // The session being recorded, if any: every decoded frame goes to its file.
     acquisition::Enregistreur* enregistreur = nullptr;
@@ -116,6 +130,7 @@ public:
     QLabel* lbl_debug1 = nullptr;
     QLabel* statusPanel = nullptr;  // key "Status"
     QLabel* comportPanel = nullptr; // key "comport"
+    QLabel* passePanel = nullptr;   // key "Historique": the time and place of a past frame shown
     QCheckBox* ChkCursTension = nullptr;
     QCheckBox* ChkCursTemps = nullptr;
     QPushButton* CmdSave = nullptr;
@@ -137,6 +152,7 @@ public:
     QLabel *lblVb1 = nullptr, *lblVb2 = nullptr, *lblVbDiff = nullptr;
     QLabel *LblCursT1 = nullptr, *LblCursT2 = nullptr, *lblCursTdiff = nullptr, *lblCursFrq = nullptr;
     QAction *Open = nullptr, *Save = nullptr, *Quit = nullptr, *about = nullptr;
+    ControlArray<QAction, 1, 4> PasHistorique; // in the order of Historique::Pas
     ControlArray<QAction, 1, 4> com;
     QMenu* Comport = nullptr;
     QList<QAction*> comDevices; // below COM1 to COM4: the system's other serial devices
@@ -162,19 +178,14 @@ private:
     void setStatus(const QString& text);
     void setParamCaption(QLabel* label, const QString& text);
     void affiche(const acquisition::DecodedFrame& d);
-    acquisition::DecodedFrame enregistrement() const;
+    void montre(const acquisition::TrameDatee& t, std::optional<qint64> numero);
+    void affPasse();
+    void leaveFile();
+    void affCurseurs(bool time, bool voltage);
     Tracage::Voies voies() const;
     void displaySize(int& width, int& height) const;
-    void portLost();
     void portReopened();
-    void portFound(const acquisition::PortChoice& at);
-    void keyFailed(const QString& reason);
-    void chooseCom(std::uint8_t n);
-    // Chosen: a box on failure. FirstStart: COM1 at a fresh user's start, whose box also says
-    // which ports the system has. Quiet: a reconnection, which only shows its status.
-    enum class Opening { Chosen, FirstStart, Quiet };
-    std::uint8_t open_port(std::uint8_t n, const acquisition::SerialDevice& device, Opening how);
-    QString startAdvice() const;
+    void showPort();
     void tickPort();
     void listDevices();
 
@@ -186,12 +197,11 @@ private:
     quint64 rxStarts_ = 0; // frames begun, to tell whether a timeout tick still concerns its frame
     std::function<void()> affParam_;
     std::function<void()> drawGraph_;
-    // The trigger as decoded: the panel's caption joins its text and level past telling apart.
-    QByteArray trigText_ = "Auto>";
-    int trigLevel_ = 128;
-    QString fichierAffiche_;                  // the name of the file shown instead of live frames
-    acquisition::DecodedFrame trameDessinee_; // the frame on the screen, as last drawn
-    bool recordChanged_ = true;               // since trameDessinee_ was taken: a redraw takes it again
+    QString fichierAffiche_; // the name of the file shown instead of live frames
+    // The frame on the screen and, when it came from the board, its number in the history.
+    acquisition::TrameDatee trameAffichee_;
+    std::optional<qint64> numeroAffiche_;
+    bool trameRecue_ = false; // a frame from the board or a file has been shown
 };
 
 } // namespace ui

@@ -332,6 +332,8 @@ void FormPrinc::buildPanel()
     statusPanel =
         addPanel(QStringLiteral("Status"), QStringLiteral("Etat"), QStringLiteral("État de la réception"));
     comportPanel = addPanel(QStringLiteral("comport"), QStringLiteral("COM1"), QStringLiteral("Port série"));
+    passePanel = addPanel(QStringLiteral("Historique"), QString(), QStringLiteral("Trame affichée"));
+    passePanel->setFixedWidth(px(2880));
 
     MSComm1 = new acquisition::SerialLink(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
@@ -369,6 +371,19 @@ void FormPrinc::buildMenus()
     help->setObjectName(QStringLiteral("Help"));
     about = help->addAction(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("about"));
+
+    // Keys of the window rather than of a control: a focused slider would take Page Up for
+    // itself. Enabled only while Run/Stop is unticked.
+    const QKeyCombination pas[] = {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
+    for (int k = 1; k <= 4; ++k) {
+        auto* a = new QAction(this);
+        a->setObjectName(QStringLiteral("PasHistorique%1").arg(k));
+        a->setShortcut(QKeySequence(pas[k - 1]));
+        a->setShortcutContext(Qt::WindowShortcut);
+        a->setEnabled(false);
+        addAction(a);
+        PasHistorique.at(k) = a;
+    }
 }
 
 // The serial devices the system reports now, below COM1 to COM4: a USB adapter plugged in

@@ -75,6 +75,7 @@ QString write(const QString& path, Genre genre, const Contenus& contenus)
         switch (genre) {
         case Genre::Csv: {
             const QByteArray data = contenus.donnees();
+            if (data.isEmpty()) return QStringLiteral("aucune trame n'a encore \u00e9t\u00e9 re\u00e7ue");
             return device.write(data) == data.size() ? QString() : device.errorString();
         }
         case Genre::Png:

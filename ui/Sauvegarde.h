@@ -25,7 +25,7 @@ struct Contenus
 {
     std::function<QImage()> image{};       // the display's picture at 1x: BMP
     std::function<QImage()> ecran{};       // the picture as the screen shows it: PNG
-    std::function<QByteArray()> donnees{}; // the frame as a CSV file
+    std::function<QByteArray()> donnees{}; // the frame as a CSV file; empty when there is none
 };
 
 // What the save dialog shows: its title, its filter ("description|pattern" pairs) and the name

@@ -15,19 +15,23 @@ using namespace acquisition;
 
 namespace {
 
-SerialDevice adapter(const char* location, const char* byId, std::optional<UsbIdentity> usb)
+SerialDevice adapter(const char* location, const char* byId, std::optional<UsbIdentity> usb,
+                     const char* byPath = "")
 {
     return {QString::fromLatin1(location).section(QLatin1Char('/'), -1),
             {},
             QString::fromLatin1(location),
             QString::fromLatin1(byId),
-            usb};
+            usb,
+            QString::fromLatin1(byPath)};
 }
 
 const UsbIdentity kFtdiA{0x0403, 0x6001, QStringLiteral("A10K1")};
 const UsbIdentity kFtdiB{0x0403, 0x6001, QStringLiteral("B77Q2")};
 const UsbIdentity kCh340{0x1a86, 0x7523, {}};
 const UsbIdentity kOtherMake{0x067b, 0x2303, {}};
+const char* const kSocket1 = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0-port0";
+const char* const kSocket2 = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0";
 
 TEST(SameDevice, ByIdentityNeverAnyDevice)
 {
@@ -44,8 +48,13 @@ TEST(SameDevice, ByIdentityNeverAnyDevice)
          adapter("/dev/ttyUSB0", "", kFtdiB), false},
         {"the system's by-id link names it", adapter("/dev/ttyUSB0", "/dev/serial/by-id/usb-x", kFtdiA),
          adapter("/dev/ttyUSB2", "/dev/serial/by-id/usb-x", std::nullopt), true},
-        {"no serial number: the same path and make", adapter("/dev/ttyUSB0", "", kCh340),
-         adapter("/dev/ttyUSB0", "", kCh340), true},
+        {"no serial number: the by-id link is every adapter of the make",
+         adapter("/dev/ttyUSB0", "/dev/serial/by-id/usb-1a86", kCh340, kSocket1),
+         adapter("/dev/ttyUSB0", "/dev/serial/by-id/usb-1a86", kCh340, kSocket2), false},
+        {"no serial number: its socket, under another name", adapter("/dev/ttyUSB0", "", kCh340, kSocket1),
+         adapter("/dev/ttyUSB1", "", kCh340, kSocket1), true},
+        {"socket not kept (an older file): its path and make", adapter("/dev/ttyUSB0", "", kCh340),
+         adapter("/dev/ttyUSB0", "", kCh340, kSocket2), true},
         {"no serial number: not under another path", adapter("/dev/ttyUSB0", "", kCh340),
          adapter("/dev/ttyUSB1", "", kCh340), false},
         {"no serial number: another make at the path", adapter("/dev/ttyUSB0", "", kCh340),
@@ -69,13 +78,15 @@ QString settingsFile()
 TEST(PortMemory, KeepsTheLastChoiceAndNothingElse)
 {
     EXPECT_FALSE(recallPort()) << "a fresh user";
-    rememberPort({0, adapter("/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_A10K1-if00-port0", kFtdiA)});
+    rememberPort(
+        {0, adapter("/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_A10K1-if00-port0", kFtdiA, kSocket1)});
     std::optional<PortChoice> kept = recallPort();
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->commPort, 0);
     EXPECT_EQ(kept->device.name, QStringLiteral("ttyUSB0"));
     EXPECT_EQ(kept->device.location, QStringLiteral("/dev/ttyUSB0"));
     EXPECT_EQ(kept->device.byId, QStringLiteral("/dev/serial/by-id/usb-FTDI_A10K1-if00-port0"));
+    EXPECT_EQ(kept->device.byPath, QString::fromLatin1(kSocket1));
     EXPECT_EQ(kept->device.usb, kFtdiA);
 
     rememberPort({3, {}});
@@ -98,6 +109,7 @@ TEST(PortMemory, AStrangeFileIsAFreshStart)
         "[port]\npath=/dev/ttyUSB0\nvendorId=1027\n",
         "[port]\npath=/dev/ttyUSB0\nserialNumber=A10K1\n",
         "[port]\npath=/dev/ttyUSB0, /dev/ttyUSB1\n",
+        "[port]\npath=/dev/ttyUSB0\nbyPath=usb-0:1:1.0-port0\n",
         "\x01\xff\xfe[[[\n=\n",
     };
     ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsFile()).path()));

@@ -141,6 +141,9 @@ TEST(SerialLinkWrite, AByteTheLineDoesNotTakeIsReported)
     ASSERT_TRUE(l.link.Output("5"));
     EXPECT_TRUE(waitFor([&] { return !failures.isEmpty(); }, 3000));
     EXPECT_EQ(l.lost, 0);
+    ASSERT_TRUE(l.link.Output("6"));
+    l.link.setPortOpen(false); // a press on the screen, another choice
+    EXPECT_EQ(failures.size(), 2) << "a byte the close cut off is said at once";
     ::tcflow(line, TCOON);
     ::close(line);
 }

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -158,4 +159,18 @@ TEST(TrameCsv, AnythingElseIsRefusedWithItsReason)
         EXPECT_FALSE(read.trame);
         EXPECT_TRUE(read.refus.contains(QString::fromUtf8(c.said))) << read.refus.toStdString();
     }
+}
+
+TEST(TrameCsv, VoltsAndTimesCutToThreeDecimalsReadAsTheSameCodes)
+{
+    // Saved again with three decimals: within half a code step and half a sample step.
+    const QByteArray file = csv::ecrit(sample(), cLocale);
+    const QByteArray cut =
+        QString::fromUtf8(file)
+            .replace(QRegularExpression(QStringLiteral("(\\.\\d{3})\\d+")), QStringLiteral("\\1"))
+            .toUtf8();
+    ASSERT_NE(cut, file);
+    const csv::Lecture read = csv::lit(cut);
+    EXPECT_EQ(read.refus, QString());
+    EXPECT_TRUE(read.trame == sample());
 }

@@ -91,3 +91,26 @@ TEST(EndToEnd, LostEndsCostOnlyTheirOwnFrames)
     EXPECT_GE(c.decoded, c.intact);
     EXPECT_LE(c.decoded, c.sent);
 }
+
+// A board silent at first on COM1: after 3 s the frame area says so and names the devices the
+// menu Comport lists; the first frame takes it away, and frames keep it away.
+TEST(EndToEnd, ASilentPortIsSaidUntilTheFirstFrame)
+{
+    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--silent-for"),
+                 QStringLiteral("4500")});
+    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    w.serialDevices = [] {
+        return QList<acquisition::SerialDevice>{{"ttyUSB0", "FT232R USB UART", "/dev/ttyUSB0", {}, {}}};
+    };
+    const auto hint = [&] {
+        return w.lbl_debug1->text().startsWith(QStringLiteral("Rien ne vient de COM1"));
+    };
+    ASSERT_TRUE(waitFor(hint, 4000));
+    EXPECT_TRUE(w.lbl_debug1->text().contains(QStringLiteral("ttyUSB0 \u2014 FT232R USB UART")));
+    ASSERT_TRUE(waitFor([&] { return w.framesDecoded > 0; }, 5000));
+    EXPECT_FALSE(hint());
+    ASSERT_TRUE(waitFor([&] { return w.framesDecoded > 100; }, 10000)) << "3.4 s of frames";
+    EXPECT_FALSE(hint());
+}

@@ -125,3 +125,22 @@ TEST(PortLoss, MouseReleaseReopensAReturnedPort)
     const quint64 seen = w.framesDecoded;
     EXPECT_TRUE(waitFor([&] { return w.framesDecoded > seen + 1; }, 5000));
 }
+
+// Unplugged during a drag (the port closed by the press), back at its path after the release.
+TEST(PortLoss, UnpluggedDuringADragIsWaitedForAfterTheRelease)
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("com1"));
+    Board board(unpluggedAfter30Frames(link, 1500));
+    qputenv("VANTOR_COM1", link.toLocal8Bit());
+    FakeDialogs dialogs;
+    ui::FormPrinc w(dialogs);
+    ASSERT_TRUE(waitFor([&] { return w.framesDecoded >= 2; }, 5000));
+    w.Scope_MouseDown(1, 0, 100, 100);
+    ASSERT_TRUE(waitFor([&] { return !QFileInfo::exists(link); }, 10000)) << "unplugged under the drag";
+    w.Scope_MouseUp(1, 0, 100, 100);
+    EXPECT_EQ(w.panel(QStringLiteral("comport"))->text(), QStringLiteral("COM1 erreur"));
+    const quint64 seen = w.framesDecoded;
+    EXPECT_TRUE(waitFor([&] { return w.framesDecoded > seen + 1; }, 5000)) << "taken up with no click";
+    EXPECT_TRUE(dialogs.warnings.isEmpty());
+}

@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 using namespace testing_support;
 
@@ -34,7 +36,8 @@ QStringList panel(const ui::FormPrinc& w)
 {
     QStringList texts;
     for (const QLabel* l :
-         {w.gainCH1, w.gainCH2, w.lblTime, w.lblTrig, w.lblCH1moy, w.lblCH1delta, w.lblCH2min, w.lblCH2max})
+         {w.gainCH1, w.gainCH2, w.lblTime, w.lblTrig, w.lblCH1moy, w.lblCH1delta, w.lblCH2min, w.lblCH2max,
+          w.LblCursT1, w.lblVa1}) // readouts in the frame's own scales
         texts << l->text();
     for (int n = 1; n <= 2; ++n)
         texts << QString::number(w.CH(n)->isChecked()) << QString::number(w.AC_CH(n)->isChecked());
@@ -63,12 +66,18 @@ protected:
 
 TEST_F(Ouvrir, ShowsTheSavedFrameUntilRunStopIsTickedAgain)
 {
+    const auto drag = [&] {
+        w->Scope_MouseMove(1, 0, 1000, 900);
+        w->Scope_MouseMove(1, 1, 1000, 900);
+    };
     w->Reception(frame("100m", 0));
+    drag();
     const QStringList saved = panel(*w);
     dialogs.fileNames = {path("avant.bmp"), path("trame.csv")};
     w->Save_Click();
     w->Save_Click();
     w->Reception(frame(" 12u", 1));
+    drag();
     ASSERT_NE(panel(*w), saved);
 
     dialogs.openNames = {path("trame.csv")};
@@ -100,8 +109,9 @@ TEST_F(Ouvrir, RefusedFileChangesNothing)
     w->Reception(frame("100m", 0));
     writeFile(path("notes.csv"), "date;valeur\n2024-01-01;3,5\n");
     ASSERT_TRUE(QDir(dir.path()).mkdir("dossier.csv"));
-    // Another program's file, a file that is not there, a folder.
-    for (const char* name : {"notes.csv", "absent.csv", "dossier.csv"}) {
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("tube.csv")).constData(), 0600), 0);
+    // Another program's file, a file that is not there, a folder, a pipe that would block.
+    for (const char* name : {"notes.csv", "absent.csv", "dossier.csv", "tube.csv"}) {
         SCOPED_TRACE(name);
         const QStringList before = panel(*w);
         const QImage shown = w->Scope->Image();
@@ -124,10 +134,21 @@ TEST_F(Ouvrir, CsvHoldsTheFrameOnTheScreenWhileRunStopIsUnticked)
     const QByteArray shown = frame("100m", 0);
     w->Reception(shown);
     w->chkRunStop->click();
+    const QImage picture = w->Scope->Image();
     w->Reception(frame(" 12u", 1)); // decoded, not drawn
+    w->cmdScope->click();
+    EXPECT_EQ(w->Scope->Image(), picture) << "a redraw does not change which frame is shown";
     dialogs.fileNames = {path("trame.csv")};
     w->Save_Click();
     const acquisition::TrameCsv::Lecture read = acquisition::TrameCsv::litFichier(path("trame.csv"));
     // The frame as decoded, less the board's terminator and end code.
     EXPECT_TRUE(read.trame == acquisition::decodeFrame(shown.mid(1, shown.size() - 3)));
+}
+
+TEST_F(Ouvrir, NoCsvBeforeAnyFrame)
+{
+    dialogs.fileNames = {path("trame.csv")};
+    w->Save_Click();
+    EXPECT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_FALSE(QFile::exists(path("trame.csv")));
 }

@@ -369,6 +369,7 @@ int Simulator::run()
         }
     }
     if (!openPty()) return 1;
+    nextProduceAt_ = now() + o_.silentForMs / 1000.0;
     const std::size_t lookahead = std::max<std::size_t>(1, o_.chunkMax); // let chunks span frames
     while (!gStop) {
         if (gReport) {

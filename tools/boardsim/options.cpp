@@ -89,6 +89,8 @@ Faults (deterministic from --seed):
   --reappear-after MS  MS ms after the hang-up, open a new pty, print its slave
                        path on stdout, re-point --link and carry on; without it
                        boardsim lingers and exits after the hang-up
+  --silent-for MS      send nothing for the first MS ms (a board switched off, or
+                       on another port), then frames as usual
 
 Keys (one byte from the PC keypad; other bytes are ignored):
 )";
@@ -186,6 +188,7 @@ ParseResult parseOptions(int argc, char** argv, Options& o, std::string& err)
              return optU64(o.noEndBytes)(v);
          }},
         {"--hangup-after", optU64(o.hangupAfter)},
+        {"--silent-for", [&](const std::string& v) { return toInt(v, o.silentForMs, 0, 86400000); }},
         {"--reappear-after",
          [&](const std::string& v) {
              int ms;

@@ -33,6 +33,7 @@ struct Options
     std::optional<std::uint64_t> noEndBytes;  // --no-end-bytes N
     std::optional<std::uint64_t> hangupAfter; // --hangup-after N
     std::optional<int> reappearAfterMs;       // --reappear-after MS
+    int silentForMs = 0;                      // --silent-for MS
 };
 
 enum class ParseResult { Ok, Help, Error };

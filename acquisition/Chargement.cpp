@@ -30,7 +30,8 @@ bool Chargement::avance()
         return false;
     }
     lus_ += tranche.size();
-    const bool encore = tranche.isEmpty() ? false : lecture_.feed(tranche);
+    // A regular file gives a whole slice until its end.
+    const bool encore = !tranche.isEmpty() && lecture_.feed(tranche) && tranche.size() == kTranche;
     if (!encore) {
         lecture_.fin();
         fichier_.close();

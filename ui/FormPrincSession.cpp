@@ -131,7 +131,8 @@ void FormPrinc::finChargement()
         dialogs_.warning(this, QStringLiteral("Impossible d'ouvrir %1 : %2.").arg(cheminCharge_, c->refus()));
         return;
     }
-    defilement->arrete();
+    // A session shown before leaves the history to what is opened now.
+    quitteSession();
     fichierAffiche_ = nom;
     statusPanel->setText(nom);
     chkRunStop->setChecked(false);

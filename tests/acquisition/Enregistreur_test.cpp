@@ -1,8 +1,6 @@
 #include "acquisition/Chargement.h"
 #include "acquisition/Enregistreur.h"
-#include "support/SmallDisk.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -64,26 +62,4 @@ TEST(Enregistreur, AFileThatCannotBeCreatedSaysWhyAndLeavesNothing)
     EXPECT_FALSE(r.demarre(dir.filePath("absent/session.csv"), 0));
     EXPECT_FALSE(r.erreur().isEmpty());
     EXPECT_FALSE(r.actif());
-}
-
-TEST(Enregistreur, AFullDiskStopsTheRecordingOnceAndKeepsEveryWholeFrame)
-{
-    QTemporaryDir dir;
-    if (const QString why = testing_support::mountSmallDisk(dir.path(), "64k"); !why.isEmpty())
-        GTEST_SKIP() << why.toStdString() << ": the full-disk case is not shown";
-    acquisition::Enregistreur r;
-    QSignalSpy echecs(&r, &acquisition::Enregistreur::echec);
-    ASSERT_TRUE(r.demarre(dir.filePath("session.csv"), trame(0).arriveeMs));
-    int k = 0;
-    while (r.actif() && k < 1000)
-        r.ecrit(trame(k++));
-    r.ecrit(trame(k));
-    r.arrete();
-    ASSERT_EQ(echecs.size(), 1) << "one report, with the system's reason";
-    EXPECT_FALSE(echecs[0][0].toString().isEmpty());
-    EXPECT_GT(r.trames(), 10);
-    const Relu lu = relu(dir.filePath("session.csv"));
-    EXPECT_EQ(lu.trames.size(), r.trames());
-    EXPECT_FALSE(lu.coupee) << "the cut row is taken away";
-    testing_support::unmountSmallDisk(dir.path());
 }

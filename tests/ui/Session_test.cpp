@@ -1,4 +1,5 @@
-// A recording that a full disk stops: one box, the file kept.
+// A recording that a full disk stops: one box, every whole frame kept.
+#include "acquisition/Chargement.h"
 #include "support/Frames.h"
 #include "support/SmallDisk.h"
 #include "support/Window.h"
@@ -26,6 +27,15 @@ TEST_F(WindowTest, ADiskThatFillsStopsTheRecordingWithOneBoxNamingTheFile)
     ASSERT_EQ(dialogs.warnings.size(), 1);
     EXPECT_TRUE(dialogs.warnings[0].contains(fichier));
     EXPECT_EQ(w->EnrSession->text(), QStringLiteral("Enregistrer la session\u2026"));
-    EXPECT_GT(QFile(fichier).size(), 40'000) << "what was written stays";
+    w->Reception(onWire(frameText(f)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.warnings.size(), 1) << "told once";
+    acquisition::Chargement c(1000);
+    ASSERT_TRUE(c.ouvre(fichier));
+    while (c.avance()) {
+    }
+    EXPECT_EQ(c.lecture().lues(), w->enregistreur->trames());
+    EXPECT_GT(c.lecture().lues(), 40) << "what was written stays";
+    EXPECT_FALSE(c.lecture().coupee()) << "the row the disk cut is taken away";
     unmountSmallDisk(dir.path());
 }

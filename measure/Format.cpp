@@ -1,7 +1,7 @@
 #include "measure/Format.h"
 
-#include <algorithm>
 #include <QDateTime>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>

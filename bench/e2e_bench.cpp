@@ -48,6 +48,7 @@
 #include <functional>
 #include <optional>
 #include <poll.h>
+#include <string>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -143,40 +144,27 @@ int onFastBoard(int frames, const std::function<void(ui::FormPrinc&, Board&)>& w
     return 0;
 }
 
-int fast(int frames)
+// `recording`: the session recorded to a file from the first frame on, every frame written, and
+// what an hour of the board at its fastest takes on the disk.
+int fast(int frames, bool recording)
 {
-    return onFastBoard(frames, [frames](ui::FormPrinc& w, Board& board) {
-        QElapsedTimer t;
-        t.start();
-        const quint64 first = w.framesDecoded;
-        waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 120000);
-        const double seconds = t.nsecsElapsed() / 1e9;
-        waitFor([&] { return !board.running(); }, 5000);
-        print("fast_frames_per_second", double(w.framesDecoded - first) / seconds, "frames/s");
-        print("fast_frames_sent", double(board.stat(QStringLiteral("sent"))), "frames");
-        print("fast_frames_decoded", double(w.framesDecoded), "frames");
-    });
-}
-
-// The fast board with the session recorded to a file from its first frame on: the pace kept, every
-// frame written, and what an hour of the board at its fastest takes on the disk.
-int record(int frames)
-{
-    return onFastBoard(frames, [frames](ui::FormPrinc& w, Board& board) {
+    return onFastBoard(frames, [frames, recording](ui::FormPrinc& w, Board& board) {
         const QTemporaryDir dir;
         const QString session = dir.filePath(QStringLiteral("session.csv"));
-        if (!w.enregistreur->demarre(session, QDateTime::currentMSecsSinceEpoch())) return;
+        if (recording && !w.enregistreur->demarre(session, QDateTime::currentMSecsSinceEpoch())) return;
+        const std::string run = recording ? "record_" : "fast_";
         QElapsedTimer t;
         t.start();
         const quint64 first = w.framesDecoded;
         waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 120000);
         const double seconds = t.nsecsElapsed() / 1e9;
         waitFor([&] { return !board.running(); }, 5000);
+        print((run + "frames_per_second").c_str(), double(w.framesDecoded - first) / seconds, "frames/s");
+        print((run + "frames_sent").c_str(), double(board.stat(QStringLiteral("sent"))), "frames");
+        print((run + "frames_decoded").c_str(), double(w.framesDecoded), "frames");
+        if (!recording) return;
         const qint64 written = w.enregistreur->trames();
         w.enregistreur->arrete();
-        print("record_frames_per_second", double(w.framesDecoded - first) / seconds, "frames/s");
-        print("record_frames_sent", double(board.stat(QStringLiteral("sent"))), "frames");
-        print("record_frames_decoded", double(w.framesDecoded), "frames");
         print("record_frames_not_written", double(w.framesDecoded - first - quint64(written)), "frames");
         print("record_bytes_per_frame",
               double(QFileInfo(session).size()) / double(std::max<qint64>(1, written)), "bytes");
@@ -750,8 +738,8 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     ui::setUpApplication(app);
-    if (mode == "fast") return fast(n > 0 ? n : 20000);
-    if (mode == "record") return record(n > 0 ? n : 20000);
+    if (mode == "fast") return fast(n > 0 ? n : 20000, false);
+    if (mode == "record") return fast(n > 0 ? n : 20000, true);
     if (mode == "real") return real(n > 0 ? n : 30, sliceMs);
     if (mode == "ring") return ring(n > 0 ? n : 100000);
     if (mode == "startup") return startup(argv[0], argc > 2 ? argv[2] : "1");

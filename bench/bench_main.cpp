@@ -1,4 +1,5 @@
 // Benchmarks of every path a frame or a drag takes, on the offscreen platform.
+#include "acquisition/Chargement.h"
 #include "acquisition/FrameAssembler.h"
 #include "acquisition/PortWait.h"
 #include "support/FakeDialogs.h"
@@ -8,8 +9,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
@@ -65,6 +70,31 @@ void BM_ReceiveNoRedraw(benchmark::State& state)
 }
 BENCHMARK(BM_ReceiveNoRedraw)->Arg(0)->Arg(1);
 
+// The same while a session is recorded: each frame also written to a file as it arrives.
+void BM_ReceiveNoRedrawRecording(benchmark::State& state)
+{
+    Bench& b = bench();
+    withRing(state, b);
+    QTemporaryDir dir;
+    if (!b.w->enregistreur->demarre(dir.filePath(QStringLiteral("session.csv")),
+                                    QDateTime::currentMSecsSinceEpoch())) {
+        state.SkipWithError("the recording does not start");
+        return;
+    }
+    b.w->chkRunStop->setChecked(false);
+    int k = 0;
+    for (auto _ : state)
+        b.w->Reception(b.frames[k ^= 1]);
+    b.w->chkRunStop->setChecked(true);
+    const qint64 frames = b.w->enregistreur->trames();
+    b.w->enregistreur->arrete();
+    // What a frame costs on the disk, for the size of an hour.
+    state.counters["bytes_per_frame"] =
+        double(QFileInfo(dir.filePath(QStringLiteral("session.csv"))).size()) /
+        double(std::max<qint64>(1, frames));
+}
+BENCHMARK(BM_ReceiveNoRedrawRecording)->Arg(1);
+
 void BM_ReceiveWithRedraw(benchmark::State& state)
 {
     Bench& b = bench();
@@ -105,6 +135,36 @@ void BM_Framing(benchmark::State& state)
     state.SetBytesProcessed(qint64(state.iterations()) * stream.size());
 }
 BENCHMARK(BM_Framing)->Unit(benchmark::kMillisecond);
+
+// "Ouvrir" on a recorded session as large as the history: one slice, the window's longest step
+// while the file loads, and the whole file. Its frames are the benchmark's two, in turn.
+void BM_OpenSession(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("session.csv"));
+    {
+        acquisition::Enregistreur r;
+        const qint64 t0 = QDateTime::currentMSecsSinceEpoch();
+        r.demarre(path, t0);
+        for (int i = 0; i < acquisition::Historique::kCapacite; ++i)
+            r.ecrit({acquisition::decodeFrame(QByteArrayView(bench().frames[i & 1]).sliced(1)), t0 + 34 * i});
+    }
+    double slices = 0, longest = 0;
+    for (auto _ : state) {
+        acquisition::Chargement c(acquisition::Historique::kCapacite);
+        c.ouvre(path);
+        QElapsedTimer t;
+        for (bool more = true; more; ++slices) {
+            t.start();
+            more = c.avance();
+            benchmark::DoNotOptimize(c.prend());
+            longest = std::max(longest, double(t.nsecsElapsed()) / 1e6);
+        }
+    }
+    state.counters["longest_slice_ms"] = longest;
+    state.counters["slices"] = slices / double(state.iterations());
+}
+BENCHMARK(BM_OpenSession)->Unit(benchmark::kMillisecond);
 
 void fourChannelsAndCursors(ui::FormPrinc& w)
 {

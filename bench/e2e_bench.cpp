@@ -24,11 +24,13 @@
 #include "ui/FormPrinc.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QLabel>
 #include <QMap>
@@ -46,6 +48,7 @@
 #include <functional>
 #include <optional>
 #include <poll.h>
+#include <string>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -141,18 +144,30 @@ int onFastBoard(int frames, const std::function<void(ui::FormPrinc&, Board&)>& w
     return 0;
 }
 
-int fast(int frames)
+// `recording`: the session recorded to a file from the first frame on, every frame written, and
+// what an hour of the board at its fastest takes on the disk.
+int fast(int frames, bool recording)
 {
-    return onFastBoard(frames, [frames](ui::FormPrinc& w, Board& board) {
+    return onFastBoard(frames, [frames, recording](ui::FormPrinc& w, Board& board) {
+        const QTemporaryDir dir;
+        const QString session = dir.filePath(QStringLiteral("session.csv"));
+        if (recording && !w.enregistreur->demarre(session, QDateTime::currentMSecsSinceEpoch())) return;
+        const std::string run = recording ? "record_" : "fast_";
         QElapsedTimer t;
         t.start();
         const quint64 first = w.framesDecoded;
         waitFor([&] { return w.framesDecoded >= quint64(frames) || !board.running(); }, 120000);
         const double seconds = t.nsecsElapsed() / 1e9;
         waitFor([&] { return !board.running(); }, 5000);
-        print("fast_frames_per_second", double(w.framesDecoded - first) / seconds, "frames/s");
-        print("fast_frames_sent", double(board.stat(QStringLiteral("sent"))), "frames");
-        print("fast_frames_decoded", double(w.framesDecoded), "frames");
+        print((run + "frames_per_second").c_str(), double(w.framesDecoded - first) / seconds, "frames/s");
+        print((run + "frames_sent").c_str(), double(board.stat(QStringLiteral("sent"))), "frames");
+        print((run + "frames_decoded").c_str(), double(w.framesDecoded), "frames");
+        if (!recording) return;
+        const qint64 written = w.enregistreur->trames();
+        w.enregistreur->arrete();
+        print("record_frames_not_written", double(w.framesDecoded - first - quint64(written)), "frames");
+        print("record_bytes_per_frame",
+              double(QFileInfo(session).size()) / double(std::max<qint64>(1, written)), "bytes");
     });
 }
 
@@ -723,7 +738,8 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     ui::setUpApplication(app);
-    if (mode == "fast") return fast(n > 0 ? n : 20000);
+    if (mode == "fast") return fast(n > 0 ? n : 20000, false);
+    if (mode == "record") return fast(n > 0 ? n : 20000, true);
     if (mode == "real") return real(n > 0 ? n : 30, sliceMs);
     if (mode == "ring") return ring(n > 0 ? n : 100000);
     if (mode == "startup") return startup(argv[0], argc > 2 ? argv[2] : "1");

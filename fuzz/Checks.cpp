@@ -188,8 +188,11 @@ void checkAgainst(const ui::FormPrinc& w, const WireModel& model, quint64 frames
 
 void checkMeasurements(const ui::FormPrinc& w)
 {
-    const Calcul::Mesures m1 = expected(w.dataCH1, w.CH(1)->isChecked());
-    const Calcul::Mesures m2 = expected(w.dataCH2, w.CH(2)->isChecked());
+    // The measurements are the frame's on the screen, which with Run/Stop unticked is no longer
+    // the record the board keeps filling.
+    const acquisition::DecodedFrame& shown = w.trameAffichee().trame;
+    const Calcul::Mesures m1 = expected(shown.ch1, w.CH(1)->isChecked());
+    const Calcul::Mesures m2 = expected(shown.ch2, w.CH(2)->isChecked());
     if (!(w.mesures[0] == m1))
         fail("CH1 measurements", describe(w.mesures[0]) + QStringLiteral(" instead of ") + describe(m1));
     if (!(w.mesures[1] == m2))

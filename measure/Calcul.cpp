@@ -32,4 +32,9 @@ void CalculMesures(const Samples& ch1, const Samples& ch2, bool ch1Shown, bool c
     measure(ch2, ch2Shown, m2);
 }
 
+bool voie2Echantillonnee(QStringView baseDeTemps)
+{
+    return Format::leadingNumber(baseDeTemps) != 12;
+}
+
 } // namespace Calcul

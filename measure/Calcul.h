@@ -2,6 +2,7 @@
 
 #include "measure/Samples.h"
 
+#include <QStringView>
 #include <cstdint>
 
 namespace Calcul {
@@ -19,5 +20,9 @@ struct Mesures
 // Recomputes both records; a channel that is not shown reads 0 in all four fields.
 void CalculMesures(const Samples& ch1, const Samples& ch2, bool ch1Shown, bool ch2Shown, Mesures& m1,
                    Mesures& m2);
+
+// At the time base numbered 12 ("12us") the board samples channel 1 only: channel 2 is
+// neither shown nor measured.
+bool voie2Echantillonnee(QStringView baseDeTemps);
 
 } // namespace Calcul

@@ -1,6 +1,7 @@
 #include "measure/Format.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -201,6 +202,15 @@ QString fixed(double v, int decimals, const QLocale& locale)
     const QChar sep = decimalSeparator(locale);
     if (sep != u'.') out.replace(u'.', sep);
     return out;
+}
+
+QString duree(qint64 ms)
+{
+    const qint64 s = std::max<qint64>(0, ms) / 1000;
+    return QStringLiteral("%1:%2:%3")
+        .arg(s / 3600)
+        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString shown(float v, const QLocale& locale)

@@ -38,6 +38,10 @@ double roundDecimals(double v, int decimals);
 // Non-finite values give "inf", "-inf" or "nan".
 QString fixed(double v, int decimals, const QLocale& locale);
 
+// A duration as a clock shows it, in whole seconds: "0:00:07", "1:02:03", "25:00:00"; a
+// negative one (a clock set back) as 0.
+QString duree(qint64 ms);
+
 // "Shown as a number": the shortest decimal text that reads back as the same single-precision
 // value, using at most 7 significant digits (when more would be needed, the value rounded to
 // 7 significant digits); no trailing zeros after the separator, no separator for a whole

@@ -59,7 +59,12 @@ FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), d
     trameRefresh_.setInterval(kTrameRefreshMs);
     portLife = new acquisition::PortLife(*MSComm1, this);
     portLife->devices = [this] { return serialDevices(); };
+    enregistreur = new acquisition::Enregistreur(this);
+    defilement = new acquisition::Defilement(this);
+    enrAffichage_.setInterval(1000);
+    chargeur_.setSingleShot(true);
     connectHandlers();
+    affEnregistrement();
     Form_Load();
 }
 
@@ -88,6 +93,15 @@ void FormPrinc::connectHandlers()
     connect(CmdSave, &QPushButton::clicked, this, &FormPrinc::CmdSave_Click);
     connect(Save, &QAction::triggered, this, &FormPrinc::Save_Click);
     connect(Open, &QAction::triggered, this, &FormPrinc::Open_Click);
+    connect(EnrSession, &QAction::triggered, this, &FormPrinc::EnrSession_Click);
+    connect(LectureHistorique, &QAction::triggered, this, &FormPrinc::LectureHistorique_Click);
+    // Queued: the box must not run its own event loop inside the frame that failed to be written.
+    connect(enregistreur, &acquisition::Enregistreur::echec, this, &FormPrinc::enregistrementEchoue,
+            Qt::QueuedConnection);
+    connect(&enrAffichage_, &QTimer::timeout, this, &FormPrinc::affEnregistrement);
+    connect(&chargeur_, &QTimer::timeout, this, &FormPrinc::chargeTranche);
+    connect(defilement, &acquisition::Defilement::montre, this,
+            [this](qint64 n) { AffHistorique(int(n - historique.premier())); });
     connect(chkRunStop, &QCheckBox::toggled, this, &FormPrinc::chkRunStop_Click);
     connect(Quit, &QAction::triggered, this, &FormPrinc::Quit_Click);
     connect(about, &QAction::triggered, this, &FormPrinc::about_Click);
@@ -214,7 +228,9 @@ void FormPrinc::Receive_scope(const QByteArray& frame)
 {
     const acquisition::TrameDatee t{acquisition::decodeFrame(frame), QDateTime::currentMSecsSinceEpoch()};
     ++framesDecoded;
-    historique.append(t);
+    if (enregistreur->actif()) enregistreur->ecrit(t);
+    // A session opened from a file is the past until Run/Stop is ticked again.
+    if (!session_) historique.append(t);
     // A frame opened from a file stays on the panel until the user goes back to live ones.
     if (!fichierAffiche_.isEmpty()) return;
     affiche(t.trame);
@@ -252,10 +268,9 @@ void FormPrinc::montre(const acquisition::TrameDatee& t, std::optional<qint64> n
     trameAffichee_ = t;
     numeroAffiche_ = numero;
     trameRecue_ = true;
-    // At the time base numbered 12 the board samples channel 1 only: the channels drawn are the
-    // frame's, whatever the board does meanwhile.
+    // The channels drawn are the frame's, whatever the board does meanwhile.
     CH(1)->setChecked(true);
-    CH(2)->setChecked(Format::leadingNumber(acquisition::timeBase(t.trame)) != 12);
+    CH(2)->setChecked(Calcul::voie2Echantillonnee(acquisition::timeBase(t.trame)));
     DrawGraph();
     affCurseurs(ChkCursTemps->isChecked(), ChkCursTension->isChecked());
     affPasse();
@@ -274,8 +289,12 @@ void FormPrinc::affPasse()
 void FormPrinc::AffHistorique(int i)
 {
     if (i < 0 || i >= historique.size()) return;
-    // The past takes the screen from a file as it does from a live frame.
-    if (!fichierAffiche_.isEmpty()) leaveFile();
+    // The past takes the screen from a single file as it does from a live frame; a session's
+    // frames are the past, each with the settings it was recorded with.
+    if (session_)
+        affiche(historique.at(i).trame);
+    else if (!fichierAffiche_.isEmpty())
+        leaveFile();
     montre(historique.at(i), historique.premier() + i);
 }
 
@@ -290,6 +309,8 @@ void FormPrinc::leaveFile()
 void FormPrinc::Historique_Pas(acquisition::Historique::Pas pas)
 {
     if (chkRunStop->isChecked()) return;
+    // A step is the user's: it ends a play.
+    defilement->arrete();
     const std::optional<qint64> n = historique.vers(numeroAffiche_, pas);
     if (n && n != numeroAffiche_) AffHistorique(int(*n - historique.premier()));
 }
@@ -536,20 +557,10 @@ void FormPrinc::Save_Click()
 void FormPrinc::Open_Click()
 {
     const std::optional<QString> path =
-        dialogs_.openFileName(this, QStringLiteral("Ouvre une trame enregistr\u00e9e"),
+        dialogs_.openFileName(this, QStringLiteral("Ouvre une trame ou une session enregistr\u00e9e"),
                               QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv|Tous les fichiers (*.*)|*.*"));
     if (!path) return;
-    const acquisition::TrameCsv::Lecture lu = acquisition::TrameCsv::litFichier(*path);
-    if (!lu.trame) {
-        dialogs_.warning(this, QStringLiteral("Impossible d'ouvrir %1 : %2.").arg(*path, lu.refus));
-        return;
-    }
-    fichierAffiche_ = QFileInfo(*path).fileName();
-    statusPanel->setText(fichierAffiche_);
-    chkRunStop->setChecked(false);
-    affiche(*lu.trame);
-    // A file has no time of arrival: the time it was last written stands for it.
-    montre({*lu.trame, QFileInfo(*path).lastModified().toMSecsSinceEpoch()}, std::nullopt);
+    ouvre(*path);
 }
 
 void FormPrinc::chkRunStop_Click()
@@ -558,8 +569,10 @@ void FormPrinc::chkRunStop_Click()
     const bool live = chkRunStop->isChecked();
     for (int k = 1; k <= 4; ++k)
         PasHistorique(k)->setEnabled(!live);
+    LectureHistorique->setEnabled(!live);
     affPasse();
     if (!live) return;
+    quitteSession();
     // Back to the board: its newest frame at once, the next ones as they come.
     if (!historique.isEmpty() && numeroAffiche_ != historique.dernier())
         AffHistorique(historique.size() - 1);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "acquisition/Chargement.h"
+#include "acquisition/Defilement.h"
+#include "acquisition/Enregistreur.h"
 #include "acquisition/FrameAssembler.h"
 #include "acquisition/FrameDecoder.h"
 #include "acquisition/Historique.h"
@@ -13,11 +16,13 @@
 #include "measure/Samples.h"
 #include "ui/ControlArray.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -25,6 +30,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -94,6 +100,15 @@ public:
     // Shows a frame saved as CSV and keeps it on the panel until Run/Stop is ticked again.
     void Open_Click();
     void chkRunStop_Click();
+    // "Enregistrer la session…" (Ctrl+R): every decoded frame from now on to a file; the same
+    // item, then "Arrêter l'enregistrement", stops it.
+    void EnrSession_Click();
+    // The key L while Run/Stop is unticked: the past from the frame shown, at the pace it came in;
+    // again, or a step, stops it.
+    void LectureHistorique_Click();
+    // A load that lasts longer than this shows its progress.
+    static constexpr int kProgressionMs = 500;
+    bool chargementEnCours() const { return chargement_ != nullptr; }
     // Shows frame i of the history (0 the oldest kept) in place of the frame on the screen.
     void AffHistorique(int i);
     // Page Up, Page Down, Home, End while Run/Stop is unticked: the frame before or after the
@@ -123,11 +138,16 @@ public:
     // The port's life: choice, open, drag, loss, wait, keypad byte.
     acquisition::PortLife* portLife = nullptr;
     QTimer* Timer1 = nullptr;
+    // The session being recorded, if any: every decoded frame goes to its file.
+    acquisition::Enregistreur* enregistreur = nullptr;
+    // Plays the past at its own pace.
+    acquisition::Defilement* defilement = nullptr;
     display::Surface* Scope = nullptr;
     QLabel* lbl_debug1 = nullptr;
     QLabel* statusPanel = nullptr;  // key "Status"
     QLabel* comportPanel = nullptr; // key "comport"
     QLabel* passePanel = nullptr;   // key "Historique": the time and place of a past frame shown
+    QLabel* enrPanel = nullptr;     // key "Enregistrement": how long the session has been recorded
     QCheckBox* ChkCursTension = nullptr;
     QCheckBox* ChkCursTemps = nullptr;
     QPushButton* CmdSave = nullptr;
@@ -149,6 +169,7 @@ public:
     QLabel *lblVb1 = nullptr, *lblVb2 = nullptr, *lblVbDiff = nullptr;
     QLabel *LblCursT1 = nullptr, *LblCursT2 = nullptr, *lblCursTdiff = nullptr, *lblCursFrq = nullptr;
     QAction *Open = nullptr, *Save = nullptr, *Quit = nullptr, *about = nullptr;
+    QAction *EnrSession = nullptr, *LectureHistorique = nullptr;
     ControlArray<QAction, 1, 4> PasHistorique; // in the order of Historique::Pas
     ControlArray<QAction, 1, 4> com;
     QMenu* Comport = nullptr;
@@ -178,6 +199,13 @@ private:
     void montre(const acquisition::TrameDatee& t, std::optional<qint64> numero);
     void affPasse();
     void leaveFile();
+    void affEnregistrement();
+    void enregistrementEchoue(const QString& raison);
+    void ouvre(const QString& chemin);
+    void chargeTranche();
+    void abandonneChargement();
+    void finChargement();
+    void quitteSession();
     void affCurseurs(bool time, bool voltage);
     Tracage::Voies voies() const;
     void displaySize(int& width, int& height) const;
@@ -198,6 +226,14 @@ private:
     // The frame on the screen and, when it came from the board, its number in the history.
     acquisition::TrameDatee trameAffichee_;
     std::optional<qint64> numeroAffiche_;
+    bool session_ = false; // a recorded session fills the history in place of the live past
+    QTimer enrAffichage_;  // the recording's duration, once a second while it records
+    QTimer chargeur_;      // the next slice of a file being opened, from the event loop
+    std::unique_ptr<acquisition::Chargement> chargement_;
+    QList<acquisition::TrameDatee> chargees_;
+    QString cheminCharge_;
+    QProgressDialog* progression_ = nullptr;
+    QElapsedTimer depuis_;    // since the file began to open
     bool trameRecue_ = false; // a frame from the board or a file has been shown
 };
 

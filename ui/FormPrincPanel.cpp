@@ -334,6 +334,8 @@ void FormPrinc::buildPanel()
     comportPanel = addPanel(QStringLiteral("comport"), QStringLiteral("COM1"), QStringLiteral("Port série"));
     passePanel = addPanel(QStringLiteral("Historique"), QString(), QStringLiteral("Trame affichée"));
     passePanel->setFixedWidth(px(2880));
+    enrPanel =
+        addPanel(QStringLiteral("Enregistrement"), QString(), QStringLiteral("Enregistrement de la session"));
 
     MSComm1 = new acquisition::SerialLink(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
@@ -351,6 +353,9 @@ void FormPrinc::buildMenus()
     Open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     Save = file->addAction(QStringLiteral("&Enregistrer"));
     Save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    EnrSession = file->addAction(QString()); // its text says whether a session is recorded
+    EnrSession->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    EnrSession->setObjectName(QStringLiteral("EnrSession"));
     Quit = file->addAction(QStringLiteral("&Quitter"));
     Open->setObjectName(QStringLiteral("Open"));
     Save->setObjectName(QStringLiteral("Save"));
@@ -384,6 +389,12 @@ void FormPrinc::buildMenus()
         addAction(a);
         PasHistorique.at(k) = a;
     }
+    LectureHistorique = new QAction(this);
+    LectureHistorique->setObjectName(QStringLiteral("LectureHistorique"));
+    LectureHistorique->setShortcut(QKeySequence(Qt::Key_L));
+    LectureHistorique->setShortcutContext(Qt::WindowShortcut);
+    LectureHistorique->setEnabled(false);
+    addAction(LectureHistorique);
 }
 
 // The serial devices the system reports now, below COM1 to COM4: a USB adapter plugged in

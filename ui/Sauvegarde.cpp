@@ -98,31 +98,28 @@ Genre genre(const QString& path, int filter)
     return filter >= 0 && filter < int(std::size(kFilterKinds)) ? kFilterKinds[filter] : Genre::Bmp;
 }
 
-void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const Contenus& contenus, int& Ret)
+std::optional<Choisi> choisit(QWidget* parent, ui::Dialogs& dialogs, const Demande& demande, int& Ret)
 {
     for (;;) {
         const std::optional<ui::SaveChoice> chosen =
-            dialogs.saveFileName(parent, kDialogTitle, kFilter, kDefaultName);
-        if (!chosen) return;
-        const QString& path = chosen->path;
-        const Genre kind = genre(path, chosen->filter);
-
-        Ret = normalFileNameLength(QFileInfo(path));
-        if (Ret != 0) {
-            // After No the user still wants the picture saved, only not over that file.
-            const ui::Answer answer = dialogs.question(
-                parent, QStringLiteral("Replacer le fichier existant - ") + path + QStringLiteral(" ?"));
-            if (answer != ui::Answer::Yes) continue;
-            if (const QString refusal = replaceRefusal(path); !refusal.isEmpty()) {
-                dialogs.warning(parent, failure(kind, refusal));
-                return;
-            }
-        }
-
-        if (const QString error = write(path, kind, contenus); !error.isEmpty())
-            dialogs.warning(parent, failure(kind, error));
-        return;
+            dialogs.saveFileName(parent, demande.titre, demande.filtre, demande.nom);
+        if (!chosen) return std::nullopt;
+        Ret = normalFileNameLength(QFileInfo(chosen->path));
+        if (Ret == 0) return Choisi{*chosen, {}};
+        // After No the user still wants the file written, only not over that one.
+        const ui::Answer answer = dialogs.question(parent, QStringLiteral("Replacer le fichier existant - ") +
+                                                               chosen->path + QStringLiteral(" ?"));
+        if (answer == ui::Answer::Yes) return Choisi{*chosen, replaceRefusal(chosen->path)};
     }
+}
+
+void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const Contenus& contenus, int& Ret)
+{
+    const std::optional<Choisi> chosen = choisit(parent, dialogs, {kDialogTitle, kFilter, kDefaultName}, Ret);
+    if (!chosen) return;
+    const Genre kind = genre(chosen->choix.path, chosen->choix.filter);
+    const QString error = chosen->refus.isEmpty() ? write(chosen->choix.path, kind, contenus) : chosen->refus;
+    if (!error.isEmpty()) dialogs.warning(parent, failure(kind, error));
 }
 
 } // namespace Sauvegarde

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "ui/Dialogs.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QWidget;
-
-namespace ui {
-class Dialogs;
-}
 
 namespace Sauvegarde {
 
@@ -28,6 +27,23 @@ struct Contenus
     std::function<QImage()> ecran{};       // the picture as the screen shows it: PNG
     std::function<QByteArray()> donnees{}; // the frame as a CSV file; empty when there is none
 };
+
+// What the save dialog shows: its title, its filter ("description|pattern" pairs) and the name
+// it proposes.
+struct Demande
+{
+    QString titre, filtre, nom;
+};
+struct Choisi
+{
+    ui::SaveChoice choix;
+    QString refus; // why the existing file there may not be replaced; empty when it may
+};
+
+// Asks for a file name until the user gives one where no file is, or agrees to replace the one
+// there (No and Cancel ask again); nullopt when the dialog is cancelled. Ret receives the length
+// of the name of the normal file found at the chosen path (0 when there is none).
+std::optional<Choisi> choisit(QWidget* parent, ui::Dialogs& dialogs, const Demande& demande, int& Ret);
 
 // "Save Bmp": asks for a file name, asks before replacing an existing file, then writes there the
 // kind genre() gives. Ret receives the length of the name of the normal file found at the chosen

@@ -270,6 +270,17 @@ TEST(FormatInteger, Table)
     }
 }
 
+TEST(FormatDuree, Table)
+{
+    const std::pair<qint64, const char*> cases[] = {{0, "0:00:00"},
+                                                    {7999, "0:00:07"},
+                                                    {3'723'000, "1:02:03"},
+                                                    {90'000'000, "25:00:00"},
+                                                    {-5000, "0:00:00"}};
+    for (const auto& [ms, text] : cases)
+        EXPECT_EQ(Format::duree(ms), QString::fromLatin1(text)) << ms;
+}
+
 TEST(FormatDecimalSeparator, ByLocale)
 {
     EXPECT_EQ(Format::decimalSeparator(cLocale), QChar(u'.'));

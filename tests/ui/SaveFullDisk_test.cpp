@@ -1,19 +1,13 @@
-// Saving onto a full disk: a small tmpfs mounted for the test (root only), in a mount
-// namespace of the test's own, so that the kernel drops the mount with the process even when
-// the test fails or is killed.
+// Saving onto a full disk: a small tmpfs mounted for the test.
 #include "support/FakeDialogs.h"
+#include "support/SmallDisk.h"
 #include "ui/Sauvegarde.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-#include <cerrno>
-#include <cstring>
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 using testing_support::FakeDialogs;
 
@@ -23,17 +17,9 @@ class FullDisk : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (geteuid() != 0)
-            GTEST_SKIP()
-                << "mounting a small tmpfs needs root: the full-disk case is not shown for this user";
         ASSERT_TRUE(dir.isValid());
-        // Private mounts: nothing mounted here shows outside this process.
-        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            GTEST_SKIP() << "no private mount namespace (" << std::strerror(errno)
-                         << "; in a chroot, / must be a mount point): the full-disk case is not shown";
-        if (::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=64k") != 0)
-            GTEST_SKIP() << "this machine does not allow mounting a tmpfs (" << std::strerror(errno)
-                         << "): the full-disk case is not shown";
+        if (const QString why = testing_support::mountSmallDisk(dir.path(), "64k"); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString() << ": the full-disk case is not shown";
         mounted = true;
         QFile old(dir.filePath(QStringLiteral("trace.bmp")));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -49,8 +35,7 @@ protected:
     }
     void TearDown() override
     {
-        // So that the folder can be removed; the mount would go with the process anyway.
-        if (mounted) ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
+        if (mounted) testing_support::unmountSmallDisk(dir.path());
     }
     QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 

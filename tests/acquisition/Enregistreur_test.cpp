@@ -1,0 +1,65 @@
+#include "acquisition/Chargement.h"
+#include "acquisition/Enregistreur.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using acquisition::TrameDatee;
+
+namespace {
+
+TrameDatee trame(int k)
+{
+    TrameDatee t;
+    t.arriveeMs = 1'796'000'000'000 + 34 * k;
+    t.trame.gain1 = "500mV";
+    t.trame.timeField = "100m";
+    for (int i = 0; i < kSampleCount; ++i)
+        t.trame.ch1[i] = t.trame.ch2[i] = std::uint8_t(100 + (i + k) % 150);
+    return t;
+}
+
+struct Relu
+{
+    QList<TrameDatee> trames;
+    bool coupee = false;
+};
+
+// What a fresh start of the program reads of the file now.
+Relu relu(const QString& chemin)
+{
+    acquisition::Chargement c(1'000'000);
+    Relu r;
+    if (c.ouvre(chemin))
+        while (c.avance())
+            r.trames += c.prend();
+    r.trames += c.prend();
+    r.coupee = c.lecture().coupee();
+    return r;
+}
+
+} // namespace
+
+TEST(Enregistreur, EachFrameIsInTheFileAsSoonAsItArrives)
+{
+    QTemporaryDir dir;
+    acquisition::Enregistreur r;
+    ASSERT_TRUE(r.demarre(dir.filePath("session.csv"), trame(0).arriveeMs));
+    for (int k = 0; k < 3; ++k)
+        r.ecrit(trame(k));
+    // Still recording: a crash now would leave these three.
+    const Relu lu = relu(dir.filePath("session.csv"));
+    ASSERT_EQ(lu.trames.size(), 3);
+    EXPECT_TRUE(lu.trames.last() == trame(2));
+    r.arrete();
+    EXPECT_FALSE(r.actif());
+}
+
+TEST(Enregistreur, AFileThatCannotBeCreatedSaysWhyAndLeavesNothing)
+{
+    QTemporaryDir dir;
+    acquisition::Enregistreur r;
+    EXPECT_FALSE(r.demarre(dir.filePath("absent/session.csv"), 0));
+    EXPECT_FALSE(r.erreur().isEmpty());
+    EXPECT_FALSE(r.actif());
+}

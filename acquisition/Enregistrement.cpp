@@ -74,13 +74,12 @@ const QStringList& colonnes()
     return noms;
 }
 
-Ecriture::Ecriture(qint64 debutMs, const QLocale& locale)
-    : debutMs_(debutMs), separateur_(Csv::style(locale).separateur), decimale_(Csv::style(locale).decimale)
+Ecriture::Ecriture(qint64 debutMs, const QLocale& locale) : debutMs_(debutMs), style_(Csv::style(locale))
 {}
 
 QByteArray Ecriture::entete() const
 {
-    const Csv::Style s{separateur_, decimale_};
+    const Csv::Style& s = style_;
     const QDateTime debut = QDateTime::fromMSecsSinceEpoch(debutMs_);
     // The offset in the text: the local time alone is ambiguous once a year, when clocks go back.
     const QString iso = debut.toOffsetFromUtc(debut.offsetFromUtc()).toString(Qt::ISODateWithMs);
@@ -91,23 +90,23 @@ QByteArray Ecriture::entete() const
 
 QByteArray Ecriture::ligne(const TrameDatee& t) const
 {
-    const Csv::Style s{separateur_, decimale_};
+    const Csv::Style& s = style_;
     const DecodedFrame& d = t.trame;
     QString r;
     r.reserve(1024);
     const auto champ = [&](const QString& texte) {
         r += texte;
-        r += separateur_;
+        r += s.separateur;
     };
     // A spreadsheet reads the local date and time; the point before the milliseconds follows the
     // file's decimal convention, as a French spreadsheet expects it.
     QString date =
         QDateTime::fromMSecsSinceEpoch(t.arriveeMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-    champ(date.replace(u'.', decimale_));
+    champ(date.replace(u'.', s.decimale));
     // Whole milliseconds: written exactly, not through a double.
     const qint64 ms = t.arriveeMs - debutMs_;
     const qint64 absolu = ms < 0 ? -ms : ms;
-    champ((ms < 0 ? QStringLiteral("-") : QString()) + QString::number(absolu / 1000) + decimale_ +
+    champ((ms < 0 ? QStringLiteral("-") : QString()) + QString::number(absolu / 1000) + s.decimale +
           QString::number(absolu % 1000).rightJustified(3, u'0'));
     champ(Csv::cite(Csv::texteBaseDeTemps(d)));
     champ(Csv::cite(Csv::texteGain(d.gain1)));
@@ -134,7 +133,7 @@ QByteArray Ecriture::ligne(const TrameDatee& t) const
             if (code >= 100) *c++ = char('0' + code / 100);
             if (code >= 10) *c++ = char('0' + code / 10 % 10);
             *c++ = char('0' + code % 10);
-            *c++ = char(separateur_.unicode());
+            *c++ = char(s.separateur.unicode());
         }
     c[-1] = '\n';
     return r.toUtf8().append(codes, c - codes);
@@ -190,8 +189,7 @@ bool Lecture::premiereLigne(bool complet)
         if (sansMarque.startsWith(signature) &&
             (apres == '\n' || apres == '\r' || (apres == '\0' && complet))) {
             version_ = 2;
-            separateur_ = s.separateur;
-            decimale_ = s.decimale;
+            style_ = s;
             texte_ = utf8_.decode(sansMarque);
             brut_.clear();
             if (utf8_.hasError()) return refuse(QStringLiteral("ce n'est pas un fichier texte"));
@@ -206,7 +204,7 @@ bool Lecture::premiereLigne(bool complet)
 bool Lecture::analyse(bool complet)
 {
     while (!aLaBorne_) {
-        Csv::Rangee r = Csv::rangee(texte_, lu_, separateur_, complet);
+        Csv::Rangee r = Csv::rangee(texte_, lu_, style_.separateur, complet);
         if (r.fin != Csv::Rangee::Fin::Ligne) {
             if (texte_.size() - lu_ > kLigneMax)
                 return refuseLigne(
@@ -268,7 +266,7 @@ bool Lecture::trame(const QStringList& champs)
             QStringLiteral("%1 colonnes au lieu de %2").arg(champs.size()).arg(kNombreDeColonnes));
     TrameDatee t;
     // Past some thirty years a number of seconds is not this recording's.
-    const std::optional<double> secondes = decimal(champs[kSecondes], decimale_);
+    const std::optional<double> secondes = decimal(champs[kSecondes], style_.decimale);
     if (!secondes || std::fabs(*secondes) > 1e9) return refuseLigne(QStringLiteral("secondes illisibles"));
     t.arriveeMs = debutMs_ + std::llround(*secondes * 1000);
     DecodedFrame& d = t.trame;

@@ -9,6 +9,7 @@
 // seconds per sample) and the 80 codes of each channel. Volts are not written per sample: 80
 // more numbers of up to 19 digits per channel would not fit an hour in 100 MB; a volt is
 // (code - code at 0 V) x volts per code, each of them in the same row.
+#include "acquisition/CsvCommun.h"
 #include "acquisition/TrameDatee.h"
 
 #include <QByteArray>
@@ -34,7 +35,7 @@ public:
 
 private:
     qint64 debutMs_;
-    QChar separateur_, decimale_;
+    Csv::Style style_;
 };
 
 // Reads a frame file fed in slices, a recording or a single frame (version 1): frames as they
@@ -77,7 +78,7 @@ private:
     QString texte_;
     qsizetype lu_ = 0; // where the next row begins in texte_
     qsizetype ligne_ = 0;
-    QChar separateur_, decimale_;
+    Csv::Style style_;
     enum class Etape { Debut, Vide, Colonnes, Trames } etape_ = Etape::Debut;
     qint64 debutMs_ = 0;
     QList<TrameDatee> trames_;

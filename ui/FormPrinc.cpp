@@ -265,6 +265,11 @@ void FormPrinc::affiche(const acquisition::DecodedFrame& d)
 // `t` becomes the frame on the screen: drawn, measured, read by the cursors and saved from now on.
 void FormPrinc::montre(const acquisition::TrameDatee& t, std::optional<qint64> numero)
 {
+    // The readouts follow the cursors and the frame's scales alone: a frame in the scales of the
+    // one before, as nearly every live frame is, leaves their texts as they are.
+    const acquisition::DecodedFrame& avant = trameAffichee_.trame;
+    const bool autreTemps = t.trame.timeField != avant.timeField;
+    const bool autresGains = t.trame.gain1 != avant.gain1 || t.trame.gain2 != avant.gain2;
     trameAffichee_ = t;
     numeroAffiche_ = numero;
     trameRecue_ = true;
@@ -272,7 +277,7 @@ void FormPrinc::montre(const acquisition::TrameDatee& t, std::optional<qint64> n
     CH(1)->setChecked(true);
     CH(2)->setChecked(Calcul::voie2Echantillonnee(acquisition::timeBase(t.trame)));
     DrawGraph();
-    affCurseurs(ChkCursTemps->isChecked(), ChkCursTension->isChecked());
+    affCurseurs(autreTemps, autresGains);
     affPasse();
 }
 
@@ -510,16 +515,16 @@ void FormPrinc::Form_Load()
 {
     Tracage::TraceGrille(*Scope);
     portLife->start();
-    timeBase = QStringLiteral("100ms");
-    gain1 = QStringLiteral("500mV");
-    gain2 = QStringLiteral("   2V");
     // Drawn before any frame comes: the empty record under the initial settings.
     acquisition::DecodedFrame& d = trameAffichee_.trame;
-    d.gain1 = gain1.toLatin1();
-    d.gain2 = gain2.toLatin1();
+    d.gain1 = "500mV";
+    d.gain2 = "   2V";
     d.timeField = "100m";
     d.trigText = "Auto>";
     d.trigLevel = 128;
+    gain1 = QString::fromLatin1(d.gain1);
+    gain2 = QString::fromLatin1(d.gain2);
+    timeBase = acquisition::timeBase(d);
 }
 
 void FormPrinc::Quit_Click()

@@ -14,7 +14,6 @@
 namespace acquisition::Csv {
 
 namespace {
-const QString kParDivision = QStringLiteral("/div");
 // The longest texts a frame carries at its fixed positions.
 constexpr int kLongueurGain = 5, kLongueurTemps = 4;
 } // namespace
@@ -133,31 +132,24 @@ QString ouvreFichierOrdinaire(QFile& fichier, const QString& chemin)
     return {};
 }
 
-QString texteBaseDeTemps(const DecodedFrame& t)
-{
-    return timeBase(t) + kParDivision;
-}
-
-QString texteGain(const QByteArray& gain)
-{
-    return QString::fromLatin1(gain) + kParDivision;
-}
-
 QString texteCouplage(bool ac)
 {
     return ac ? QStringLiteral("AC") : QStringLiteral("DC");
 }
 
+// The captions read backwards: what a caption adds to an empty field is what comes off.
 std::optional<QByteArray> champBaseDeTemps(const QString& texte)
 {
-    if (!texte.endsWith(QLatin1Char('s') + kParDivision)) return std::nullopt;
-    return octets(texte.chopped(kParDivision.size() + 1), kLongueurTemps);
+    const QString ajout = timeBaseCaption({});
+    if (!texte.endsWith(ajout)) return std::nullopt;
+    return octets(texte.chopped(ajout.size()), kLongueurTemps);
 }
 
 std::optional<QByteArray> champGain(const QString& texte)
 {
-    if (!texte.endsWith(kParDivision)) return std::nullopt;
-    return octets(texte.chopped(kParDivision.size()), kLongueurGain);
+    const QString ajout = gainCaption({});
+    if (!texte.endsWith(ajout)) return std::nullopt;
+    return octets(texte.chopped(ajout.size()), kLongueurGain);
 }
 
 std::optional<bool> couplageAc(const QString& texte)

@@ -66,9 +66,8 @@ std::optional<int> entier(const QString& texte, int max);
 // and refused unless it is a regular file.
 QString ouvreFichierOrdinaire(QFile& fichier, const QString& chemin);
 
-// The settings as the panel shows them, and back to the frame's fields.
-QString texteBaseDeTemps(const DecodedFrame& t);
-QString texteGain(const QByteArray& gain);
+// The settings as the panel shows them (gainCaption, timeBaseCaption), and back to the frame's
+// fields.
 QString texteCouplage(bool ac);
 std::optional<QByteArray> champBaseDeTemps(const QString& texte);
 std::optional<QByteArray> champGain(const QString& texte);

@@ -108,10 +108,10 @@ QByteArray Ecriture::ligne(const TrameDatee& t) const
     const qint64 absolu = ms < 0 ? -ms : ms;
     champ((ms < 0 ? QStringLiteral("-") : QString()) + QString::number(absolu / 1000) + s.decimale +
           QString::number(absolu % 1000).rightJustified(3, u'0'));
-    champ(Csv::cite(Csv::texteBaseDeTemps(d)));
-    champ(Csv::cite(Csv::texteGain(d.gain1)));
+    champ(Csv::cite(timeBaseCaption(d)));
+    champ(Csv::cite(gainCaption(d.gain1)));
     champ(Csv::texteCouplage(d.ac1));
-    champ(Csv::cite(Csv::texteGain(d.gain2)));
+    champ(Csv::cite(gainCaption(d.gain2)));
     champ(Csv::texteCouplage(d.ac2));
     champ(Csv::cite(QString::fromLatin1(d.trigText)));
     champ(QString::number(d.trigLevel));

@@ -56,4 +56,14 @@ QString timeBase(const DecodedFrame& d)
     return QString::fromLatin1(d.timeField) + QLatin1Char('s');
 }
 
+QString gainCaption(QByteArrayView gain)
+{
+    return QString::fromLatin1(gain) + QStringLiteral("/div");
+}
+
+QString timeBaseCaption(const DecodedFrame& d)
+{
+    return timeBase(d) + QStringLiteral("/div");
+}
+
 } // namespace acquisition

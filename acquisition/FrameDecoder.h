@@ -29,6 +29,10 @@ DecodedFrame decodeFrame(QByteArrayView frame);
 
 // The time base as the readouts read it: the frame's four characters and "s" ("100ms").
 QString timeBase(const DecodedFrame& d);
+// The settings per division, as the panel's captions, the legend and the frame files print
+// them: "500mV/div", "100ms/div".
+QString gainCaption(QByteArrayView gain);
+QString timeBaseCaption(const DecodedFrame& d);
 
 // Characters `position` to `position + length - 1` (1-based); shorter or empty past the end.
 QByteArrayView field(QByteArrayView frame, int position, int length);

@@ -174,10 +174,10 @@ QByteArray ecrit(const DecodedFrame& trame, const QLocale& locale)
     const Style s = Csv::style(locale);
     const auto ligne = [&s](const QStringList& champs) { return Csv::ligne(champs, s); };
     QString texte = ligne({Csv::kSignature, kGenre, kVersion});
-    texte += ligne({kBaseDeTemps, cite(Csv::texteBaseDeTemps(trame))});
-    texte += ligne({kGain[0], cite(Csv::texteGain(trame.gain1))});
+    texte += ligne({kBaseDeTemps, cite(timeBaseCaption(trame))});
+    texte += ligne({kGain[0], cite(gainCaption(trame.gain1))});
     texte += ligne({kCouplage[0], Csv::texteCouplage(trame.ac1)});
-    texte += ligne({kGain[1], cite(Csv::texteGain(trame.gain2))});
+    texte += ligne({kGain[1], cite(gainCaption(trame.gain2))});
     texte += ligne({kCouplage[1], Csv::texteCouplage(trame.ac2)});
     texte +=
         ligne({kDeclenchement, cite(QString::fromLatin1(trame.trigText)), QString::number(trame.trigLevel)});

@@ -34,13 +34,12 @@ constexpr qsizetype kTrameShownMax = 4096;
 // A frame's settings as the panel's captions and the legend print them.
 Tracage::Legende legende(const acquisition::DecodedFrame& d)
 {
-    const QString parDivision = QStringLiteral("/div");
     Tracage::Legende l;
     l.ac1 = d.ac1;
     l.ac2 = d.ac2;
-    l.gain1 = QString::fromLatin1(d.gain1) + parDivision;
-    l.gain2 = QString::fromLatin1(d.gain2) + parDivision;
-    l.time = acquisition::timeBase(d) + parDivision;
+    l.gain1 = acquisition::gainCaption(d.gain1);
+    l.gain2 = acquisition::gainCaption(d.gain2);
+    l.time = acquisition::timeBaseCaption(d);
     l.trig = QString::fromLatin1(d.trigText) + QString::number(d.trigLevel);
     return l;
 }

@@ -747,10 +747,9 @@ int main(int argc, char** argv)
     if (mode == "lag") return lag(n > 0 ? n : 30, sliceMs, xcb);
     if (mode == "xreal") return xreal(n > 0 ? n : 30, sliceMs);
     if (mode == "events") return events(n > 0 ? n : 20, sliceMs);
-    std::fprintf(
-        stderr,
-        "usage: vantor_e2e_bench fast [N] | ring [N] | real [SECONDS [SLICE_MS]] | startup [SCALE] | floor "
-        "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
-        "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
+    std::fprintf(stderr, "usage: vantor_e2e_bench fast [N] | record [N] | ring [N] | real [SECONDS "
+                         "[SLICE_MS]] | startup [SCALE] | floor "
+                         "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
+                         "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
     return 2;
 }

@@ -16,6 +16,12 @@ namespace ui {
 namespace {
 const QString kEnregistrer = QStringLiteral("Enregistrer la session\u2026");
 const QString kArreter = QStringLiteral("Arr\u00eater l'enregistrement");
+
+// A file refused, when it is opened or once read: nothing on the screen changes.
+QString refusOuverture(const QString& chemin, const QString& raison)
+{
+    return QStringLiteral("Impossible d'ouvrir %1 : %2.").arg(chemin, raison);
+}
 } // namespace
 
 // ---- Recording ---------------------------------------------------------------------
@@ -74,8 +80,7 @@ void FormPrinc::ouvre(const QString& chemin)
 {
     auto chargement = std::make_unique<acquisition::Chargement>(historique.capacity());
     if (!chargement->ouvre(chemin)) {
-        dialogs_.warning(this,
-                         QStringLiteral("Impossible d'ouvrir %1 : %2.").arg(chemin, chargement->refus()));
+        dialogs_.warning(this, refusOuverture(chemin, chargement->refus()));
         return;
     }
     abandonneChargement();
@@ -127,8 +132,7 @@ void FormPrinc::finChargement()
     abandonneChargement();
     const QString nom = QFileInfo(cheminCharge_).fileName();
     if (!c->refus().isEmpty()) {
-        // Refused: nothing on the screen changes.
-        dialogs_.warning(this, QStringLiteral("Impossible d'ouvrir %1 : %2.").arg(cheminCharge_, c->refus()));
+        dialogs_.warning(this, refusOuverture(cheminCharge_, c->refus()));
         return;
     }
     // A session shown before leaves the history to what is opened now.

@@ -16,6 +16,8 @@ void PortWait::start(const PortChoice& wanted)
 {
     wanted_ = wanted;
     retry_ = QDeadlineTimer();
+    nextList_ = QDeadlineTimer();
+    refusedHere_ = false;
     folderChanged_ = QFileInfo(QFileInfo(wanted.device.location).absolutePath()).lastModified();
     // The first look lists too, for a device already back before the wait began.
     listUntil_.setRemainingTime(kLookMs + kLookMs / 2);
@@ -27,16 +29,22 @@ void PortWait::stop()
     timer_.stop();
 }
 
-void PortWait::retryLater()
+void PortWait::retryLater(const QString& device)
 {
     retry_.setRemainingTime(kRetryMs);
+    refusedHere_ = QFileInfo::exists(device);
 }
 
 void PortWait::look()
 {
     if (!waiting() || !retry_.hasExpired()) return;
-    const bool mayList = wanted_.device.usb && listingDue();
-    if (const std::optional<PortChoice> at = locate(wanted_, mayList)) emit found(*at);
+    const bool due = listingDue() || refusedHere_;
+    const bool mayList = wanted_.device.usb && due && nextList_.hasExpired();
+    if (mayList) nextList_.setRemainingTime(kRetryMs);
+    const std::optional<PortChoice> at = locate(wanted_, mayList);
+    // Gone from the list: its coming back will show in its folder.
+    if (mayList && !at) refusedHere_ = false;
+    if (at) emit found(*at);
 }
 
 bool PortWait::listingDue()

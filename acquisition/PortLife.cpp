@@ -163,17 +163,21 @@ void PortLife::setSilent(bool silent)
 {
     if (silent == silent_) return;
     silent_ = silent;
-    // The user plugs the board in while reading the hint: it names what is there now.
-    if (silent)
+    // The user plugs the board in while reading the hint: it names what is there now. The
+    // board's adapter appears where the port's own device is (/dev).
+    if (silent) {
+        devicesFolder_.watch(link_.device());
         hintRefresh_.start();
-    else
+    } else {
         hintRefresh_.stop();
+    }
     hint_ = silenceHint();
     emit silence(hint_);
 }
 
 void PortLife::refreshHint()
 {
+    if (!devicesFolder_.changed()) return;
     const QString hint = silenceHint();
     if (hint == hint_) return;
     hint_ = hint;

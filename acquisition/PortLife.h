@@ -32,7 +32,7 @@ public:
 
     // An open port that has received nothing for this long is said to be silent.
     static constexpr int kSilenceMs = 3000;
-    // While it is, the devices its hint names are asked for again this often.
+    // While it is, whether the devices its hint names changed is asked this often.
     static constexpr int kHintRefreshMs = 1000;
 
     // What the window gives: where the system's devices come from (the menu's list).
@@ -96,7 +96,8 @@ private:
     QString reason_;
     QTimer silence_;
     QTimer hintRefresh_;
-    QString hint_;                      // as last said
+    QString hint_; // as last said
+    DeviceFolder devicesFolder_;
     QMetaObject::Connection listening_; // to the port's notification, until its first byte
     bool silent_ = false;
 };

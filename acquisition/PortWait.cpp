@@ -18,9 +18,8 @@ void PortWait::start(const PortChoice& wanted)
     retry_ = QDeadlineTimer();
     nextList_ = QDeadlineTimer();
     refusedHere_ = false;
-    folderChanged_ = QFileInfo(QFileInfo(wanted.device.location).absolutePath()).lastModified();
     // The first look lists too, for a device already back before the wait began.
-    listUntil_.setRemainingTime(kLookMs + kLookMs / 2);
+    folder_.watch(wanted.device.location, kLookMs + kLookMs / 2);
     timer_.start();
 }
 
@@ -38,23 +37,13 @@ void PortWait::retryLater(const QString& device)
 void PortWait::look()
 {
     if (!waiting() || !retry_.hasExpired()) return;
-    const bool due = listingDue() || refusedHere_;
+    const bool due = folder_.changed() || refusedHere_;
     const bool mayList = wanted_.device.usb && due && nextList_.hasExpired();
     if (mayList) nextList_.setRemainingTime(kRetryMs);
     const std::optional<PortChoice> at = locate(wanted_, mayList);
     // Gone from the list: its coming back will show in its folder.
     if (mayList && !at) refusedHere_ = false;
     if (at) emit found(*at);
-}
-
-bool PortWait::listingDue()
-{
-    const QDateTime changed = QFileInfo(QFileInfo(wanted_.device.location).absolutePath()).lastModified();
-    if (changed != folderChanged_) {
-        folderChanged_ = changed;
-        listUntil_.setRemainingTime(kSettleMs);
-    }
-    return !listUntil_.hasExpired();
 }
 
 std::optional<PortChoice> PortWait::locate(const PortChoice& wanted, bool mayList) const

@@ -3,7 +3,6 @@
 #include "acquisition/PortMemory.h"
 #include "acquisition/SerialDevices.h"
 
-#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
@@ -23,11 +22,6 @@ public:
     static constexpr int kLookMs = 250;
     // A device back but refusing to open (rights, busy) is tried again this often.
     static constexpr int kRetryMs = 1000;
-    // The system's list of ports costs milliseconds of CPU. While waiting for an adapter known
-    // by its USB identity it is asked at most once a kRetryMs: after the folder of its device
-    // changed (its node comes or goes there), for this long, while the system names it; and
-    // at each retry of an adapter there but refused, as its release changes nothing there.
-    static constexpr int kSettleMs = 3000;
 
     void start(const PortChoice& wanted);
     void stop();
@@ -42,20 +36,19 @@ public:
     // Without `mayList` an adapter that only the system's list would find is not looked for.
     std::optional<PortChoice> locate(const PortChoice& wanted, bool mayList = true) const;
 
-    // The system's devices, asked only for an adapter known by its USB identity.
+    // The system's devices, asked only for an adapter known by its USB identity, and then at
+    // most once a kRetryMs: while its folder tells of a change, and at each retry of an adapter
+    // there but refused, as another program letting it go changes nothing in its folder.
     DeviceLister lister = systemDevices;
 
 signals:
     void found(const acquisition::PortChoice& at);
 
 private:
-    bool listingDue();
-
     QTimer timer_;
     PortChoice wanted_;
     QDeadlineTimer retry_;
-    QDateTime folderChanged_;
-    QDeadlineTimer listUntil_;
+    DeviceFolder folder_;
     QDeadlineTimer nextList_;
     bool refusedHere_ = false; // the last try found it, and it would not open
 };

@@ -102,4 +102,21 @@ std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<S
     return std::nullopt;
 }
 
+void DeviceFolder::watch(const QString& device, int dueMs)
+{
+    folder_ = QFileInfo(device).absolutePath();
+    modified_ = QFileInfo(folder_).lastModified();
+    until_.setRemainingTime(dueMs);
+}
+
+bool DeviceFolder::changed()
+{
+    const QDateTime modified = QFileInfo(folder_).lastModified();
+    if (modified != modified_) {
+        modified_ = modified;
+        until_.setRemainingTime(kSettleMs);
+    }
+    return !until_.hasExpired();
+}
+
 } // namespace acquisition

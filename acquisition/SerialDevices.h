@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -54,5 +56,24 @@ QString menuCaption(const SerialDevice& device);
 bool sameSocket(const QString& byPath, const QString& otherByPath);
 bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate);
 std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<SerialDevice>& present);
+
+// Whether the system's list of serial devices may have changed, for one stat: the system's list
+// costs milliseconds of CPU, and a device plugged in or out shows first as its node coming or
+// going in the folder where the devices are (/dev). The list is worth asking for kSettleMs
+// after, while the system still names the newcomer and makes its links.
+class DeviceFolder
+{
+public:
+    static constexpr int kSettleMs = 3000;
+
+    // From now on, the folder of `device`; changed() holds for `dueMs` first.
+    void watch(const QString& device, int dueMs = 0);
+    bool changed();
+
+private:
+    QString folder_;
+    QDateTime modified_;
+    QDeadlineTimer until_;
+};
 
 } // namespace acquisition

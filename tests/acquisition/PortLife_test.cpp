@@ -94,7 +94,8 @@ TEST(PortLife, EachStateAndEvent)
             present = {adapter(then, r.socket)};
         }
         const bool taken = r.socket == 1;
-        EXPECT_TRUE(testing_support::waitFor([&] { return taken ? link.PortOpen() : listed >= before + 2; }));
+        EXPECT_TRUE(
+            testing_support::waitFor([&] { return taken ? link.PortOpen() : listed >= before + 2; }, 5000));
         EXPECT_EQ(life.panel(), taken ? then : QStringLiteral("ttyUSB0 erreur"));
     }
 }

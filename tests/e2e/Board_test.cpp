@@ -100,7 +100,7 @@ TEST(EndToEnd, LostEndsCostOnlyTheirOwnFrames)
 TEST(EndToEnd, ASilentPortIsSaidUntilTheFirstFrame)
 {
     Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--silent-for"),
-                 QStringLiteral("6000")});
+                 QStringLiteral("7000")});
     QTemporaryDir dev; // where COM1 is, and an adapter's node appears
     ASSERT_TRUE(QFile::link(board.path(), dev.filePath(QStringLiteral("ttyS0"))));
     qputenv("VANTOR_COM1", dev.filePath(QStringLiteral("ttyS0")).toLocal8Bit());
@@ -115,7 +115,7 @@ TEST(EndToEnd, ASilentPortIsSaidUntilTheFirstFrame)
     EXPECT_TRUE(w.lbl_debug1->text().contains(QStringLiteral("ttyUSB0 \u2014 FT232R USB UART")));
     devices.append({"ttyACM0", {}, "/dev/ttyACM0", {}, {}});
     ASSERT_TRUE(QFile(dev.filePath(QStringLiteral("ttyACM0"))).open(QIODevice::WriteOnly));
-    EXPECT_TRUE(waitFor([&] { return w.lbl_debug1->text().contains(QStringLiteral("ttyACM0")); }, 1500));
+    EXPECT_TRUE(waitFor([&] { return w.lbl_debug1->text().contains(QStringLiteral("ttyACM0")); }, 2500));
     ASSERT_TRUE(waitFor([&] { return w.framesDecoded > 0; }, 5000));
     EXPECT_FALSE(hint());
     ASSERT_TRUE(waitFor([&] { return w.framesDecoded > 100; }, 10000)) << "3.4 s of frames";

@@ -46,14 +46,15 @@ QString caption(const SerialDevice& device);
 // Its menu caption: the same, where a '&' is not an access key.
 QString menuCaption(const SerialDevice& device);
 
+// A socket is the same under each of the by-path links the system makes for it: a newer udev
+// adds one naming the USB revision ("…-usbv2-0:1:1.0-port0") beside the older
+// "…-usb-0:1:1.0-port0", and either may be the one listed or remembered.
+bool sameSocket(const QString& byPath, const QString& otherByPath);
+
 // Whether `candidate` is the device `wanted` was: the same USB adapter by its serial number
 // (or the by-id link naming it) under any name; an adapter without one by its make and its
 // socket (or its path, when its socket is not known); a device that says nothing of itself
 // only at the same path. Never just any device.
-// A socket is the same under each of the by-path links the system makes for it: udev 251 and
-// later add one naming the USB revision ("…-usbv2-0:1:1.0-port0") beside the older
-// "…-usb-0:1:1.0-port0", and either may be the one listed or remembered.
-bool sameSocket(const QString& byPath, const QString& otherByPath);
 bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate);
 std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<SerialDevice>& present);
 

@@ -14,6 +14,8 @@ PortLife::PortLife(SerialLink& link, QObject* parent) : QObject(parent), link_(l
     silence_.setSingleShot(true);
     silence_.setInterval(kSilenceMs);
     connect(&silence_, &QTimer::timeout, this, [this] { setSilent(true); });
+    hintRefresh_.setInterval(kHintRefreshMs);
+    connect(&hintRefresh_, &QTimer::timeout, this, &PortLife::refreshHint);
 }
 
 void PortLife::start()
@@ -63,7 +65,7 @@ bool PortLife::openAt(const PortChoice& at, Road road)
     // Missing, busy or closed to us, on every road: waited for and tried again, quietly. A
     // reconnection keeps waiting for the device as it was known.
     if (road != Road::Reconnection) wait_.start(link_.choice());
-    wait_.retryLater();
+    wait_.retryLater(link_.device());
     setState(State::Waiting);
     if (road == Road::Chosen || road == Road::FirstStart) emit warning(reason_);
     return false;
@@ -161,7 +163,25 @@ void PortLife::setSilent(bool silent)
 {
     if (silent == silent_) return;
     silent_ = silent;
-    emit silence(silenceHint());
+    // The user plugs the board in while reading the hint: it names what is there now. The
+    // board's adapter appears where the port's own device is (/dev).
+    if (silent) {
+        devicesFolder_.watch(link_.device());
+        hintRefresh_.start();
+    } else {
+        hintRefresh_.stop();
+    }
+    hint_ = silenceHint();
+    emit silence(hint_);
+}
+
+void PortLife::refreshHint()
+{
+    if (!devicesFolder_.changed()) return;
+    const QString hint = silenceHint();
+    if (hint == hint_) return;
+    hint_ = hint;
+    emit silence(hint_);
 }
 
 QString PortLife::silenceHint() const

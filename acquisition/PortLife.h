@@ -32,6 +32,8 @@ public:
 
     // An open port that has received nothing for this long is said to be silent.
     static constexpr int kSilenceMs = 3000;
+    // While it is, whether the devices its hint names changed is asked this often.
+    static constexpr int kHintRefreshMs = 1000;
 
     // What the window gives: where the system's devices come from (the menu's list).
     DeviceLister devices = systemDevices;
@@ -59,7 +61,7 @@ public:
     // the user can do about it.
     QString reason() const { return reason_; }
     // Open for kSilenceMs without a byte: what the user can do (another device, or the board
-    // to plug in and switch on); empty otherwise.
+    // to plug in and switch on), with the devices present now; empty otherwise.
     QString silenceHint() const;
 
 signals:
@@ -69,7 +71,8 @@ signals:
     void opened();
     // A box to show the user.
     void warning(const QString& text);
-    // The open port turned silent (the hint), or is silent no more (empty).
+    // The open port turned silent (the hint), its hint changed (a device plugged in or out
+    // meanwhile), or it is silent no more (empty).
     void silence(const QString& hint);
 
 private:
@@ -81,6 +84,7 @@ private:
     void keyLost(const QString& why);
     void listen();
     void setSilent(bool silent);
+    void refreshHint();
     void setState(State s);
     QString refusal(Road road) const;
     QString startAdvice() const;
@@ -91,6 +95,9 @@ private:
     State state_ = State::Closed;
     QString reason_;
     QTimer silence_;
+    QTimer hintRefresh_;
+    QString hint_; // as last said
+    DeviceFolder devicesFolder_;
     QMetaObject::Connection listening_; // to the port's notification, until its first byte
     bool silent_ = false;
 };

@@ -16,9 +16,10 @@ void PortWait::start(const PortChoice& wanted)
 {
     wanted_ = wanted;
     retry_ = QDeadlineTimer();
-    folderChanged_ = QFileInfo(QFileInfo(wanted.device.location).absolutePath()).lastModified();
+    nextList_ = QDeadlineTimer();
+    refusedHere_ = false;
     // The first look lists too, for a device already back before the wait began.
-    listUntil_.setRemainingTime(kLookMs + kLookMs / 2);
+    folder_.watch(wanted.device.location, kLookMs + kLookMs / 2);
     timer_.start();
 }
 
@@ -27,26 +28,22 @@ void PortWait::stop()
     timer_.stop();
 }
 
-void PortWait::retryLater()
+void PortWait::retryLater(const QString& device)
 {
     retry_.setRemainingTime(kRetryMs);
+    refusedHere_ = QFileInfo::exists(device);
 }
 
 void PortWait::look()
 {
     if (!waiting() || !retry_.hasExpired()) return;
-    const bool mayList = wanted_.device.usb && listingDue();
-    if (const std::optional<PortChoice> at = locate(wanted_, mayList)) emit found(*at);
-}
-
-bool PortWait::listingDue()
-{
-    const QDateTime changed = QFileInfo(QFileInfo(wanted_.device.location).absolutePath()).lastModified();
-    if (changed != folderChanged_) {
-        folderChanged_ = changed;
-        listUntil_.setRemainingTime(kSettleMs);
-    }
-    return !listUntil_.hasExpired();
+    const bool due = folder_.changed() || refusedHere_;
+    const bool mayList = wanted_.device.usb && due && nextList_.hasExpired();
+    if (mayList) nextList_.setRemainingTime(kRetryMs);
+    const std::optional<PortChoice> at = locate(wanted_, mayList);
+    // Gone from the list: its coming back will show in its folder.
+    if (mayList && !at) refusedHere_ = false;
+    if (at) emit found(*at);
 }
 
 std::optional<PortChoice> PortWait::locate(const PortChoice& wanted, bool mayList) const

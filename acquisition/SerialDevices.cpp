@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSerialPortInfo>
 
 namespace acquisition {
@@ -69,6 +70,16 @@ QString menuCaption(const SerialDevice& device)
     return caption(device).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+bool sameSocket(const QString& byPath, const QString& otherByPath)
+{
+    if (byPath == otherByPath) return true;
+    static const QRegularExpression revision(QStringLiteral("-usbv[0-9]+-"));
+    QString a = byPath, b = otherByPath;
+    a.replace(revision, QStringLiteral("-usb-"));
+    b.replace(revision, QStringLiteral("-usb-"));
+    return a == b;
+}
+
 bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate)
 {
     if (wanted.usb && !wanted.usb->serial.isEmpty())
@@ -79,8 +90,8 @@ bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate)
     // be of that make.
     const bool sameMake = candidate.usb && candidate.usb->vendor == wanted.usb->vendor &&
                           candidate.usb->product == wanted.usb->product;
-    const bool samePlace =
-        wanted.byPath.isEmpty() ? candidate.location == wanted.location : candidate.byPath == wanted.byPath;
+    const bool samePlace = wanted.byPath.isEmpty() ? candidate.location == wanted.location
+                                                   : sameSocket(wanted.byPath, candidate.byPath);
     return sameMake && samePlace;
 }
 
@@ -89,6 +100,23 @@ std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<S
     for (const SerialDevice& d : present)
         if (sameDevice(wanted, d)) return d;
     return std::nullopt;
+}
+
+void DeviceFolder::watch(const QString& device, int dueMs)
+{
+    folder_ = QFileInfo(device).absolutePath();
+    modified_ = QFileInfo(folder_).lastModified();
+    until_.setRemainingTime(dueMs);
+}
+
+bool DeviceFolder::changed()
+{
+    const QDateTime modified = QFileInfo(folder_).lastModified();
+    if (modified != modified_) {
+        modified_ = modified;
+        until_.setRemainingTime(kSettleMs);
+    }
+    return !until_.hasExpired();
 }
 
 } // namespace acquisition

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -44,11 +46,35 @@ QString caption(const SerialDevice& device);
 // Its menu caption: the same, where a '&' is not an access key.
 QString menuCaption(const SerialDevice& device);
 
+// A socket is the same under each of the by-path links the system makes for it: a newer udev
+// adds one naming the USB revision ("…-usbv2-0:1:1.0-port0") beside the older
+// "…-usb-0:1:1.0-port0", and either may be the one listed or remembered.
+bool sameSocket(const QString& byPath, const QString& otherByPath);
+
 // Whether `candidate` is the device `wanted` was: the same USB adapter by its serial number
 // (or the by-id link naming it) under any name; an adapter without one by its make and its
 // socket (or its path, when its socket is not known); a device that says nothing of itself
 // only at the same path. Never just any device.
 bool sameDevice(const SerialDevice& wanted, const SerialDevice& candidate);
 std::optional<SerialDevice> findDevice(const SerialDevice& wanted, const QList<SerialDevice>& present);
+
+// Whether the system's list of serial devices may have changed, for one stat: the system's list
+// costs milliseconds of CPU, and a device plugged in or out shows first as its node coming or
+// going in the folder where the devices are (/dev). The list is worth asking for kSettleMs
+// after, while the system still names the newcomer and makes its links.
+class DeviceFolder
+{
+public:
+    static constexpr int kSettleMs = 3000;
+
+    // From now on, the folder of `device`; changed() holds for `dueMs` first.
+    void watch(const QString& device, int dueMs = 0);
+    bool changed();
+
+private:
+    QString folder_;
+    QDateTime modified_;
+    QDeadlineTimer until_;
+};
 
 } // namespace acquisition

@@ -1,9 +1,11 @@
 // Benchmarks of every path a frame or a drag takes, on the offscreen platform.
 #include "acquisition/Chargement.h"
 #include "acquisition/FrameAssembler.h"
+#include "acquisition/PortLife.h"
 #include "acquisition/PortWait.h"
 #include "support/FakeDialogs.h"
 #include "support/Frames.h"
+#include "support/Pty.h"
 #include "ui/Application.h"
 #include "ui/FormPrinc.h"
 
@@ -11,8 +13,11 @@
 #include <QCheckBox>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSerialPort>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -291,6 +296,41 @@ void BM_LookForLostPort(benchmark::State& state)
         benchmark::DoNotOptimize(wait.locate(wanted));
 }
 BENCHMARK(BM_LookForLostPort)->Arg(0)->Arg(1);
+
+// One second of the wait for a port that another program holds, tried again every second until
+// it is let go: argument 0, a device known by its path (a stat and an open); 1, a USB adapter
+// without a serial number, which only the system's list finds, asked once a second besides.
+// The CPU time is what the wait costs per second, the counter how often it lists.
+void BM_WaitForBusyPort(benchmark::State& state)
+{
+    Pty board;
+    QTemporaryDir dir;
+    acquisition::SerialDevice device{
+        QStringLiteral("ttyUSB0"), {}, dir.filePath(QStringLiteral("ttyUSB0")), {}, {}};
+    if (state.range(0) == 1) {
+        device.usb = acquisition::UsbIdentity{0x1a86, 0x7523, {}};
+        device.byPath = QStringLiteral("/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0-port0");
+    }
+    QFile::link(board.path(), device.location);
+    QSerialPort other(device.location);
+    if (!other.open(QIODevice::ReadWrite)) state.SkipWithError("the other program could not take the port");
+    acquisition::SerialLink link;
+    acquisition::PortLife life(link);
+    int listed = 0;
+    life.devices = [&] {
+        ++listed;
+        return acquisition::systemDevices() << device;
+    };
+    life.open({0, device});
+    for (auto _ : state) {
+        QEventLoop loop;
+        QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (link.PortOpen()) state.SkipWithError("opened while another program held it");
+    state.counters["listings"] = benchmark::Counter(listed, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_WaitForBusyPort)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -7,8 +7,10 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -93,22 +95,27 @@ TEST(EndToEnd, LostEndsCostOnlyTheirOwnFrames)
 }
 
 // A board silent at first on COM1: after 3 s the frame area says so and names the devices the
-// menu Comport lists; the first frame takes it away, and frames keep it away.
+// menu Comport lists, and one plugged in meanwhile; the first frame takes it away, and frames
+// keep it away.
 TEST(EndToEnd, ASilentPortIsSaidUntilTheFirstFrame)
 {
     Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--silent-for"),
-                 QStringLiteral("4500")});
-    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+                 QStringLiteral("7000")});
+    QTemporaryDir dev; // where COM1 is, and an adapter's node appears
+    ASSERT_TRUE(QFile::link(board.path(), dev.filePath(QStringLiteral("ttyS0"))));
+    qputenv("VANTOR_COM1", dev.filePath(QStringLiteral("ttyS0")).toLocal8Bit());
     FakeDialogs dialogs;
     ui::FormPrinc w(dialogs);
-    w.serialDevices = [] {
-        return QList<acquisition::SerialDevice>{{"ttyUSB0", "FT232R USB UART", "/dev/ttyUSB0", {}, {}}};
-    };
+    QList<acquisition::SerialDevice> devices{{"ttyUSB0", "FT232R USB UART", "/dev/ttyUSB0", {}, {}}};
+    w.serialDevices = [&] { return devices; };
     const auto hint = [&] {
         return w.lbl_debug1->text().startsWith(QStringLiteral("Rien ne vient de COM1"));
     };
     ASSERT_TRUE(waitFor(hint, 4000));
     EXPECT_TRUE(w.lbl_debug1->text().contains(QStringLiteral("ttyUSB0 \u2014 FT232R USB UART")));
+    devices.append({"ttyACM0", {}, "/dev/ttyACM0", {}, {}});
+    ASSERT_TRUE(QFile(dev.filePath(QStringLiteral("ttyACM0"))).open(QIODevice::WriteOnly));
+    EXPECT_TRUE(waitFor([&] { return w.lbl_debug1->text().contains(QStringLiteral("ttyACM0")); }, 2500));
     ASSERT_TRUE(waitFor([&] { return w.framesDecoded > 0; }, 5000));
     EXPECT_FALSE(hint());
     ASSERT_TRUE(waitFor([&] { return w.framesDecoded > 100; }, 10000)) << "3.4 s of frames";

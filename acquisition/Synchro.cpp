@@ -1,0 +1,71 @@
+#include "acquisition/Synchro.h"
+
+#include <QFile>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace acquisition {
+
+Synchro::Synchro(int fd, const QString& chemin, Rendu rendu)
+    : fd_(fd), chemin_(QFile::encodeName(chemin)), rendu_(std::move(rendu)), fil_([this] { travaille(); })
+{}
+
+Synchro::~Synchro()
+{
+    {
+        const std::lock_guard garde(verrou_);
+        fin_ = true;
+    }
+    reveil_.notify_one();
+    fil_.join();
+}
+
+void Synchro::demande(qint64 taille, qint64 trames, bool pousse)
+{
+    {
+        const std::lock_guard garde(verrou_);
+        const bool dejaPousse = demande_ && demande_->pousse;
+        demande_ = Bilan{taille, trames, pousse || dejaPousse};
+    }
+    reveil_.notify_one();
+}
+
+void Synchro::attend()
+{
+    std::unique_lock garde(verrou_);
+    calme_.wait(garde, [this] { return !demande_ && !enCours_; });
+}
+
+void Synchro::travaille()
+{
+    std::unique_lock garde(verrou_);
+    for (;;) {
+        reveil_.wait(garde, [this] { return demande_ || fin_; });
+        if (!demande_) return;
+        const Bilan b = *std::exchange(demande_, std::nullopt);
+        enCours_ = true;
+        garde.unlock();
+        rendu_(traite(b));
+        garde.lock();
+        enCours_ = false;
+        if (!demande_) calme_.notify_all();
+    }
+}
+
+Synchro::Bilan Synchro::traite(Bilan b) const
+{
+    if (b.pousse && ::fdatasync(fd_) != 0) b.erreur = errno;
+    struct stat fichier{}, nom{};
+    const bool nomme = ::stat(chemin_.constData(), &nom) == 0;
+    if (::fstat(fd_, &fichier) != 0) return b;
+    if (nomme && nom.st_dev == fichier.st_dev && nom.st_ino == fichier.st_ino)
+        b.nom = Nom::LeFichier;
+    else if (fichier.st_nlink > 0)
+        b.nom = Nom::Deplace;
+    else
+        b.nom = nomme ? Nom::Remplace : Nom::Supprime;
+    return b;
+}
+
+} // namespace acquisition

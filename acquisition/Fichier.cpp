@@ -48,7 +48,8 @@ Ouvert ouvreOrdinaire(const QString& chemin, int drapeaux)
 {
     const int fd =
         ::open(QFile::encodeName(chemin).constData(), drapeaux | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0) return {-1, raisonSysteme(errno)};
+    // A pipe without a reader, or a device node without its device, says so as "no such device".
+    if (fd < 0) return {-1, errno == ENXIO ? kPasOrdinaire : raisonSysteme(errno)};
     struct stat etat{};
     if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
         ::close(fd);

@@ -1,4 +1,4 @@
-// A recording: every frame written whatever the screen shows, the file it knows, and how it stops.
+// A recording: how it stops, what it refuses, and every frame written whatever the screen shows.
 #include "acquisition/Chargement.h"
 #include "acquisition/Fichier.h"
 #include "acquisition/TrameCsv.h"
@@ -12,21 +12,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cerrno>
 #include <sys/stat.h>
 
 using namespace testing_support;
-
-namespace {
-qsizetype lues(const QString& fichier)
-{
-    acquisition::Chargement c(1000);
-    if (!c.ouvre(fichier)) return -1;
-    while (c.avance()) {
-    }
-    return c.lecture().lues();
-}
-} // namespace
 
 TEST_F(WindowTest, ADiskThatFillsStopsTheRecordingWithOneBoxNamingTheFile)
 {
@@ -64,72 +52,57 @@ TEST_F(WindowTest, ADiskThatFillsStopsTheRecordingWithOneBoxNamingTheFile)
 TEST_F(WindowTest, EveryFrameIsRecordedWhateverTheScreenShows)
 {
     QTemporaryDir dir;
-    const QString fichier = dir.filePath(QStringLiteral("session.csv"));
-    const QString seule = dir.filePath(QStringLiteral("trame.csv"));
     FrameFields f;
-    writeFile(seule, acquisition::TrameCsv::ecrit(acquisition::decodeFrame(frameText(f)), QLocale()));
-    dialogs.fileNames = {fichier};
-    dialogs.openNames = {seule};
+    writeFile(dir.filePath("trame.csv"),
+              acquisition::TrameCsv::ecrit(acquisition::decodeFrame(frameText(f)), {}));
+    dialogs.fileNames = {dir.filePath("session.csv")};
+    dialogs.openNames = {dir.filePath("trame.csv")};
     w->EnrSession->trigger();
-    int envoyees = 0;
-    const auto recoit = [&](int n) {
-        for (int k = 0; k < n; ++k, ++envoyees) {
-            f.ch1 = ramp(envoyees, 1);
-            w->Reception(onWire(frameText(f)));
-        }
-    };
-    recoit(3);
-    w->chkRunStop->setChecked(false); // frozen
-    recoit(3);
-    QTest::keyClick(w.get(), Qt::Key_PageUp); // a past frame
-    recoit(3);
-    w->Open->trigger(); // a file
-    recoit(3);
-    w->EnrSession->trigger();
-    EXPECT_EQ(lues(fichier), envoyees);
+    const std::function<void()> ecrans[] = {[] {}, [&] { w->chkRunStop->setChecked(false); },
+                                            [&] { QTest::keyClick(w.get(), Qt::Key_PageUp); },
+                                            [&] { w->Open->trigger(); }};
+    for (const auto& ecran : ecrans) {
+        ecran();
+        w->Reception(onWire(frameText(f)));
+    }
+    EXPECT_EQ(w->enregistreur->trames(), 4);
     EXPECT_TRUE(dialogs.warnings.isEmpty());
 }
 
-// Nothing written where it would break something: the file being recorded, a pipe, a device, or a
-// file being read (Ctrl+R there would truncate it under the reader).
-TEST_F(WindowTest, SavesAndRecordingsRefuseFilesTheyWouldBreak)
+// Nothing is written where it would break something (a pipe without a reader would block the
+// window for ever): the session being recorded, a pipe, by a save or a recording.
+TEST_F(WindowTest, SavesAndRecordingsRefuseTheRecordingsFileAndAPipe)
 {
     QTemporaryDir dir;
-    const QString fichier = dir.filePath(QStringLiteral("session.csv"));
-    const QString tube = dir.filePath(QStringLiteral("tube.csv"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
-    dialogs.fileNames = {fichier, fichier, tube};
-    dialogs.answers = {ui::Answer::Yes};
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("tube.csv")).constData(), 0600), 0);
+    dialogs.fileNames = {dir.filePath("session.csv"), dir.filePath("session.csv"), dir.filePath("tube.csv"),
+                         dir.filePath("tube.csv")};
+    dialogs.answers = {ui::Answer::Yes}; // "Replace?"
     w->EnrSession->trigger();
     w->Reception(onWire(frameText(FrameFields{})));
-    w->Save->trigger(); // onto the session, "Replace?" answered yes
-    w->Save->trigger(); // onto the pipe: refused, not blocked
+    w->Save->trigger();
+    w->Save->trigger();
     ASSERT_EQ(dialogs.warnings.size(), 2);
-    EXPECT_TRUE(dialogs.warnings[0].contains(w->enregistreur->refusSurLeFichier(fichier)));
-    EXPECT_TRUE(w->enregistreur->actif());
-    w->EnrSession->trigger();
-    EXPECT_EQ(lues(fichier), 1);
-
-    // Ctrl+R onto the file a load is reading.
-    EXPECT_FALSE(acquisition::Fichier::refusSurLecture(fichier, fichier).isEmpty());
-    EXPECT_TRUE(acquisition::Fichier::refusSurLecture(fichier, tube).isEmpty());
+    EXPECT_TRUE(
+        dialogs.warnings[0].contains(w->enregistreur->refusSurLeFichier(dir.filePath("session.csv"))));
+    EXPECT_EQ(w->enregistreur->trames(), 1);
+    EXPECT_FALSE(
+        acquisition::Fichier::refusSurLecture(dir.filePath("session.csv"), dir.filePath("session.csv"))
+            .isEmpty());
 }
 
-// Closing the window ends the recording as Ctrl+R does; nothing is told once it has gone, not
+// Closing ends the recording as Ctrl+R does, and nothing is told once the window has gone: not
 // even a key whose byte was still on its way.
 TEST_F(WindowTest, ClosingWhileRecordingEndsItAndTellsNothingAfter)
 {
     QTemporaryDir dir;
-    const QString fichier = dir.filePath(QStringLiteral("session.csv"));
-    dialogs.fileNames = {fichier};
+    dialogs.fileNames = {dir.filePath("session.csv")};
     w->show();
     w->EnrSession->trigger();
-    w->Reception(onWire(frameText(FrameFields{})));
     ASSERT_TRUE(w->MSComm1->PortOpen());
     w->CmdClav(7)->click();
     w->close();
     EXPECT_FALSE(w->enregistreur->actif());
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialogs.warnings.isEmpty()) << dialogs.warnings.join('\n').toStdString();
-    EXPECT_EQ(lues(fichier), 1);
 }

@@ -126,13 +126,18 @@ void Enregistreur::ecrit(const TrameDatee& t)
     aSynchroniser_ = true;
 }
 
+void Enregistreur::perdu(Synchro::Nom nom)
+{
+    // A file moved keeps all it was given; one removed went with it.
+    const bool garde = nom == Synchro::Nom::Deplace;
+    echoue(raisonDuNom(nom), -1, garde ? trames_ : 0, garde);
+}
+
 void Enregistreur::recu(quint64 session, const Synchro::Bilan& b)
 {
     if (session != session_ || !ecriture_) return;
     if (b.nom != Synchro::Nom::LeFichier) {
-        // A file moved keeps all it was given; one removed went with it.
-        const bool garde = b.nom == Synchro::Nom::Deplace;
-        echoue(raisonDuNom(b.nom), -1, garde ? trames_ : 0, garde);
+        perdu(b.nom);
         return;
     }
     if (b.erreur != 0) {
@@ -151,15 +156,19 @@ bool Enregistreur::arrete()
 {
     if (!ecriture_) return true;
     synchro_->attend();
-    if (::fdatasync(fd_) != 0) {
-        const int e = errno;
-        // Told by the caller: it is still there to tell it.
-        const QSignalBlocker silence(this);
-        echoue(Fichier::raisonSysteme(e), surDisque_, tramesSurDisque_, true);
-        return false;
+    const int e = ::fdatasync(fd_) != 0 ? errno : 0;
+    const Synchro::Nom nom = Synchro::nom(fd_, QFile::encodeName(chemin_));
+    if (e == 0 && nom == Synchro::Nom::LeFichier) {
+        ferme();
+        return true;
     }
-    ferme();
-    return true;
+    // Told by the caller, which is still there to tell it.
+    const QSignalBlocker silence(this);
+    if (nom != Synchro::Nom::LeFichier)
+        perdu(nom);
+    else
+        echoue(Fichier::raisonSysteme(e), surDisque_, tramesSurDisque_, true);
+    return false;
 }
 
 void Enregistreur::echoue(const QString& raison, qint64 taille, qint64 trames, bool garde)

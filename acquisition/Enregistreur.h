@@ -34,7 +34,8 @@ public:
     // One frame, written now. Nothing while not recording.
     void ecrit(const TrameDatee& t);
     // What was written, to the disk (waited for), and the file closed; false, with erreur(), when
-    // that last push failed. The failure is not signalled: the caller tells it.
+    // that last push failed or the file is no longer under its name. The failure is not
+    // signalled: the caller tells it.
     bool arrete();
 
     bool actif() const { return ecriture_.has_value(); }
@@ -58,6 +59,7 @@ signals:
 
 private:
     void recu(quint64 session, const Synchro::Bilan& b);
+    void perdu(Synchro::Nom nom);
     void echoue(const QString& raison, qint64 taille, qint64 trames, bool garde);
     void ferme();
 

@@ -53,18 +53,20 @@ void Synchro::travaille()
     }
 }
 
+Synchro::Nom Synchro::nom(int fd, const QByteArray& chemin)
+{
+    struct stat fichier{}, nom{};
+    const bool nomme = ::stat(chemin.constData(), &nom) == 0;
+    if (::fstat(fd, &fichier) != 0) return Nom::LeFichier; // nothing known: nothing said
+    if (nomme && nom.st_dev == fichier.st_dev && nom.st_ino == fichier.st_ino) return Nom::LeFichier;
+    if (fichier.st_nlink > 0) return Nom::Deplace;
+    return nomme ? Nom::Remplace : Nom::Supprime;
+}
+
 Synchro::Bilan Synchro::traite(Bilan b) const
 {
     if (b.pousse && ::fdatasync(fd_) != 0) b.erreur = errno;
-    struct stat fichier{}, nom{};
-    const bool nomme = ::stat(chemin_.constData(), &nom) == 0;
-    if (::fstat(fd_, &fichier) != 0) return b;
-    if (nomme && nom.st_dev == fichier.st_dev && nom.st_ino == fichier.st_ino)
-        b.nom = Nom::LeFichier;
-    else if (fichier.st_nlink > 0)
-        b.nom = Nom::Deplace;
-    else
-        b.nom = nomme ? Nom::Remplace : Nom::Supprime;
+    b.nom = nom(fd_, chemin_);
     return b;
 }
 

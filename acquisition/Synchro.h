@@ -33,6 +33,9 @@ public:
     };
     using Rendu = std::function<void(const Bilan&)>;
 
+    // What `chemin` names now, for the file open as `fd`.
+    static Nom nom(int fd, const QByteArray& chemin);
+
     Synchro(int fd, const QString& chemin, Rendu rendu);
     // Waits for the push under way.
     ~Synchro();

@@ -46,15 +46,16 @@ void FormPrinc::EnrSession_Click()
         return;
     }
     int ret = 0;
-    const std::optional<Sauvegarde::Choisi> choisi = Sauvegarde::choisit(
-        this, dialogs_,
-        {QStringLiteral("Enregistre la session"),
-         QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv|Tous les fichiers (*.*)|*.*"),
-         QStringLiteral("session.csv"),
-         [this](const QString& c) {
-             return acquisition::Fichier::refusSurLecture(c, chargement_ ? cheminCharge_ : QString());
-         }},
-        ret);
+    // Not onto the file a load reads: truncated, it would be cut under the reader.
+    const auto lu = [this](const QString& c) {
+        return acquisition::Fichier::refusSurLecture(c, chargement_ ? cheminCharge_ : QString());
+    };
+    const std::optional<Sauvegarde::Choisi> choisi =
+        Sauvegarde::choisit(this, dialogs_,
+                            {QStringLiteral("Enregistre la session"),
+                             QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv|Tous les fichiers (*.*)|*.*"),
+                             QStringLiteral("session.csv"), lu},
+                            ret);
     if (!choisi) return;
     const QString& chemin = choisi->choix.path;
     QString raison = choisi->refus;

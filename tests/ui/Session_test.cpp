@@ -77,7 +77,6 @@ TEST_F(WindowTest, SavesAndRecordingsRefuseTheRecordingsFileAndAPipe)
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("tube.csv")).constData(), 0600), 0);
     dialogs.fileNames = {dir.filePath("session.csv"), dir.filePath("session.csv"), dir.filePath("tube.csv"),
                          dir.filePath("tube.csv")};
-    dialogs.answers = {ui::Answer::Yes}; // "Replace?"
     w->EnrSession->trigger();
     w->Reception(onWire(frameText(FrameFields{})));
     w->Save->trigger();

@@ -58,12 +58,12 @@ TEST(Tableur, HostileTextsAreTextInASpreadsheetAndReadBackAsSent)
         l.fin();
         const QList<acquisition::TrameDatee> relues = l.prend();
         ASSERT_EQ(relues.size(), int(std::size(kHostiles))) << l.refus().toStdString();
-        QStringList noms = {dir.filePath(QStringLiteral("%1-0.csv").arg(lc))};
+        QStringList noms = {dir.filePath(QStringLiteral("%1-0.csv").arg(QLatin1String(lc)))};
         writeFile(noms[0], f[0]);
         for (int k = 0; k < relues.size(); ++k) {
             EXPECT_TRUE(relues[k].trame == trame(kHostiles[k])) << k;
             EXPECT_TRUE(csv::lit(f[k + 1]).trame == trame(kHostiles[k])) << k;
-            noms << dir.filePath(QStringLiteral("%1-%2.csv").arg(lc).arg(k + 1));
+            noms << dir.filePath(QStringLiteral("%1-%2.csv").arg(QLatin1String(lc)).arg(k + 1));
             writeFile(noms.last(), f[k + 1]);
         }
         QProcess gnumeric;

@@ -56,12 +56,12 @@ void Synchro::travaille()
 
 Synchro::Nom Synchro::nom(int fd, const QByteArray& chemin)
 {
-    struct stat fichier{}, nom{};
-    const bool nomme = ::stat(chemin.constData(), &nom) == 0;
+    struct stat fichier{}, nomme{};
+    const bool existe = ::stat(chemin.constData(), &nomme) == 0;
     if (::fstat(fd, &fichier) != 0) return Nom::LeFichier; // nothing known: nothing said
-    if (nomme && nom.st_dev == fichier.st_dev && nom.st_ino == fichier.st_ino) return Nom::LeFichier;
+    if (existe && nomme.st_dev == fichier.st_dev && nomme.st_ino == fichier.st_ino) return Nom::LeFichier;
     if (fichier.st_nlink > 0) return Nom::Deplace;
-    return nomme ? Nom::Remplace : Nom::Supprime;
+    return existe ? Nom::Remplace : Nom::Supprime;
 }
 
 Synchro::Bilan Synchro::traite(Bilan b) const

@@ -1,8 +1,11 @@
 // Preloaded into a benchmark run (LD_PRELOAD): every fdatasync and fsync takes VANTOR_SYNC_MS
-// milliseconds (400 by default) before the real one, as on a slow USB stick or a network folder.
+// milliseconds (400 by default) before the real one, as on a slow USB stick or a network folder;
+// while a file named by VANTOR_SYNC_FAILS exists, they fail with EIO instead, as a dying disk.
+#include <cerrno>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace {
 void attend()
@@ -14,22 +17,28 @@ void attend()
     }
 }
 
-template <class F> F suivante(const char* nom)
+using Synchro = int (*)(int);
+
+int pousse(Synchro vraie, int fd)
 {
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, nom));
+    attend();
+    const char* echec = std::getenv("VANTOR_SYNC_FAILS");
+    if (echec && ::access(echec, F_OK) == 0) {
+        errno = EIO;
+        return -1;
+    }
+    return vraie(fd);
 }
 } // namespace
 
 extern "C" int fdatasync(int fd)
 {
-    attend();
-    static const auto vraie = suivante<int (*)(int)>("fdatasync");
-    return vraie(fd);
+    static const auto vraie = reinterpret_cast<Synchro>(dlsym(RTLD_NEXT, "fdatasync"));
+    return pousse(vraie, fd);
 }
 
 extern "C" int fsync(int fd)
 {
-    attend();
-    static const auto vraie = suivante<int (*)(int)>("fsync");
-    return vraie(fd);
+    static const auto vraie = reinterpret_cast<Synchro>(dlsym(RTLD_NEXT, "fsync"));
+    return pousse(vraie, fd);
 }

@@ -1,14 +1,12 @@
 #include "acquisition/CsvCommun.h"
 
+#include "acquisition/Fichier.h"
 #include "measure/Divisions.h"
 #include "measure/Format.h"
 #include "measure/Readouts.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace acquisition::Csv {
@@ -16,6 +14,16 @@ namespace acquisition::Csv {
 namespace {
 // The longest texts a frame carries at its fixed positions.
 constexpr int kLongueurGain = 5, kLongueurTemps = 4;
+
+// Control characters shown as their pictures: C0 from U+2400, DEL as U+2421.
+constexpr char16_t kImages = 0x2400, kImageDel = 0x2421;
+constexpr char16_t kDel = 0x7f;
+
+// What a spreadsheet takes for the start of a formula, and the apostrophe that marks a text.
+bool veutUneApostrophe(QChar c)
+{
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\'';
+}
 } // namespace
 
 Style style(QChar separateur)
@@ -42,8 +50,22 @@ QString nombre(std::optional<double> v, const Style& s)
 
 QString cite(const QString& texte)
 {
-    QString t = texte;
-    return QLatin1Char('"') + t.replace(u'"', QStringLiteral("\"\"")) + QLatin1Char('"');
+    QString t;
+    t.reserve(texte.size() + 3);
+    t += u'"';
+    if (!texte.isEmpty() && veutUneApostrophe(texte.front())) t += u'\'';
+    for (const QChar c : texte) {
+        if (c.unicode() < 0x20)
+            t += QChar(char16_t(kImages + c.unicode()));
+        else if (c.unicode() == kDel)
+            t += QChar(kImageDel);
+        else if (c == u'"')
+            t += QStringLiteral("\"\"");
+        else
+            t += c;
+    }
+    t += u'"';
+    return t;
 }
 
 Rangee rangee(QStringView texte, qsizetype debut, QChar separateur, bool complet)
@@ -102,10 +124,23 @@ QString aLaLigne(qsizetype ligne, const QString& raison)
 
 std::optional<QByteArray> octets(const QString& texte, int longueurMax)
 {
-    if (texte.size() > longueurMax) return std::nullopt;
-    for (const QChar c : texte)
-        if (c.unicode() > 0xff) return std::nullopt;
-    return texte.toLatin1();
+    QStringView t(texte);
+    if (t.size() >= 2 && t[0] == u'\'' && veutUneApostrophe(t[1])) t = t.sliced(1);
+    if (t.size() > longueurMax) return std::nullopt;
+    QByteArray o;
+    o.reserve(t.size());
+    for (const QChar c : t) {
+        const char16_t u = c.unicode();
+        if (u >= kImages && u < kImages + 0x20)
+            o += char(u - kImages);
+        else if (u == kImageDel)
+            o += char(kDel);
+        else if (u <= 0xff)
+            o += char(u);
+        else
+            return std::nullopt;
+    }
+    return o;
 }
 
 std::optional<int> entier(const QString& texte, int max)
@@ -118,15 +153,10 @@ std::optional<int> entier(const QString& texte, int max)
 
 QString ouvreFichierOrdinaire(QFile& fichier, const QString& chemin)
 {
-    const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return QString::fromLocal8Bit(std::strerror(errno));
-    struct stat etat{};
-    if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
-        ::close(fd);
-        return QStringLiteral("ce n'est pas un fichier ordinaire");
-    }
-    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    const Fichier::Ouvert ouvert = Fichier::ouvreOrdinaire(chemin, O_RDONLY);
+    if (ouvert.fd < 0) return ouvert.refus;
+    if (!fichier.open(ouvert.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(ouvert.fd);
         return fichier.errorString();
     }
     return {};

@@ -36,6 +36,11 @@ Style style(QChar separateur);
 QString ligne(const QStringList& champs, const Style& s);
 // Shortest text that reads back as the same double, never in exponent notation; empty for none.
 QString nombre(std::optional<double> v, const Style& s);
+// A text from the board as a quoted cell that no spreadsheet runs and no CSV reader trips on:
+// a control character is written as its picture (U+2400..U+241F, U+2421 for DEL), which no
+// Latin-1 text can hold, and a text that would start a formula (=, +, -, @), or that starts with
+// the apostrophe this adds, gets a leading apostrophe, which spreadsheets take for "text".
+// octets() undoes both.
 QString cite(const QString& texte);
 
 // One row of `texte` from `debut`: quoted fields hold separators, quotes and line ends.
@@ -56,8 +61,9 @@ bool vide(const QStringList& champs);
 // Why a row of the file is refused, with its number (1 for the first).
 QString aLaLigne(qsizetype ligne, const QString& raison);
 
-// The texts of a frame are single bytes: anything past Latin-1 or longer than the frame's field
-// was not written by this program.
+// The bytes of a text cite() wrote, or of one written before it escaped anything. The texts of a
+// frame are single bytes: anything past Latin-1 or longer than the frame's field was not written
+// by this program.
 std::optional<QByteArray> octets(const QString& texte, int longueurMax);
 std::optional<int> entier(const QString& texte, int max);
 

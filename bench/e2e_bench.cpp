@@ -8,6 +8,9 @@
 //                               every MS ms: from the board's write of a frame's end code to the
 //                               end of that frame's redraw (xcb: on an Xvfb of its own, and the
 //                               time to the screen's next paint event too)
+//   vantor_e2e_bench lagrec S MS [offscreen|xcb]  the same while the window records the session,
+//                               run with bench/slowsync preloaded so that every push to the disk
+//                               takes 400 ms: the window must not wait for them
 //   vantor_e2e_bench xreal S [MS] the real program on an Xvfb of its own at the link rate: CPU
 //                               of the program and of the X server over the same seconds (each
 //                               second's pair on stderr, where bursts show)
@@ -439,7 +442,17 @@ void runEventLoop(int ms)
     loop.exec();
 }
 
-int lag(int seconds, int sliceMs, bool xcb)
+// How long one fdatasync takes in this process: a preloaded slow sync shows here.
+double syncMs(const QString& chemin)
+{
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly) || f.write("x", 1) != 1 || !f.flush()) return -1;
+    const qint64 debut = monotonicNs();
+    ::fdatasync(f.handle());
+    return (monotonicNs() - debut) / 1e6;
+}
+
+int lag(int seconds, int sliceMs, bool xcb, bool recording = false)
 {
     QTemporaryDir dir;
     const QString endsLog = dir.filePath(QStringLiteral("ends"));
@@ -455,12 +468,22 @@ int lag(int seconds, int sliceMs, bool xcb)
     w.Scope->installEventFilter(&probe);
     w.show();
     if (!waitFor([&] { return w.framesDecoded > 0; }, 5000)) return 1;
+    const QString session = dir.filePath(QStringLiteral("session.csv"));
+    if (recording) {
+        print("lag_one_sync", syncMs(dir.filePath(QStringLiteral("sync"))), "ms");
+        if (!w.enregistreur->demarre(session, QDateTime::currentMSecsSinceEpoch())) return 1;
+    }
     runEventLoop(1000); // settle: the window shown, the first frames drawn
     probe.recording = true;
     const quint64 decodedBefore = w.framesDecoded;
+    const qint64 writtenBefore = w.enregistreur->trames();
     runEventLoop(seconds * 1000);
     probe.recording = false;
     const quint64 decoded = w.framesDecoded - decodedBefore;
+    if (recording) {
+        print("lag_frames_recorded", double(w.enregistreur->trames() - writtenBefore), "frames");
+        if (!w.enregistreur->arrete()) return 1;
+    }
     board.process().terminate(); // the board's log is complete once it has exited
     board.waitForExit(5000);
 
@@ -721,7 +744,8 @@ int main(int argc, char** argv)
     if (mode == "floor-child" && argc > 2) return floorChild(argv[2]);
     const int n = argc > 2 ? std::atoi(argv[2]) : 0;
     const int sliceMs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 2;
-    const bool xcb = (mode == "lag" && argc > 4 && QByteArray(argv[4]) == "xcb") || mode == "events";
+    const bool xcb =
+        ((mode == "lag" || mode == "lagrec") && argc > 4 && QByteArray(argv[4]) == "xcb") || mode == "events";
     std::optional<Xvfb> x;
     if (xcb) {
         x.emplace();
@@ -745,11 +769,13 @@ int main(int argc, char** argv)
     if (mode == "startup") return startup(argv[0], argc > 2 ? argv[2] : "1");
     if (mode == "floor") return floorRun(n > 0 ? n : 30, sliceMs, argv[0]);
     if (mode == "lag") return lag(n > 0 ? n : 30, sliceMs, xcb);
+    if (mode == "lagrec") return lag(n > 0 ? n : 30, sliceMs, xcb, true);
     if (mode == "xreal") return xreal(n > 0 ? n : 30, sliceMs);
     if (mode == "events") return events(n > 0 ? n : 20, sliceMs);
-    std::fprintf(stderr, "usage: vantor_e2e_bench fast [N] | record [N] | ring [N] | real [SECONDS "
-                         "[SLICE_MS]] | startup [SCALE] | floor "
-                         "[SECONDS [SLICE_MS]] | lag [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
-                         "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
+    std::fprintf(stderr,
+                 "usage: vantor_e2e_bench fast [N] | record [N] | ring [N] | real [SECONDS "
+                 "[SLICE_MS]] | startup [SCALE] | floor "
+                 "[SECONDS [SLICE_MS]] | lag|lagrec [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
+                 "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");
     return 2;
 }

@@ -1,6 +1,8 @@
 #include "fuzz/Checks.h"
 
+#include "acquisition/Enregistrement.h"
 #include "acquisition/FrameDecoder.h"
+#include "acquisition/TrameCsv.h"
 #include "ui/FormPrinc.h"
 
 #include <QCheckBox>
@@ -22,6 +24,25 @@ QByteArrayView at(QByteArrayView frame, int position, int length)
     return position - 1 < frame.size()
                ? frame.sliced(position - 1, std::min<qsizetype>(length, frame.size() - position + 1))
                : QByteArrayView();
+}
+
+// Whatever the board sent, a frame's CSV file and a recording of it give the frame back as decoded.
+void checkFiles(const acquisition::DecodedFrame& d)
+{
+    namespace rec = acquisition::Enregistrement;
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::French, QLocale::France)}) {
+        const acquisition::TrameCsv::Lecture seule =
+            acquisition::TrameCsv::lit(acquisition::TrameCsv::ecrit(d, locale));
+        if (!seule.trame || !(*seule.trame == d))
+            fail("a frame's CSV file does not read back as the frame", seule.refus);
+        const rec::Ecriture e(0, locale);
+        rec::Lecture l(1);
+        l.feed(e.entete() + e.ligne({d, 0}));
+        l.fin();
+        const QList<acquisition::TrameDatee> relues = l.prend();
+        if (relues.size() != 1 || !(relues[0].trame == d))
+            fail("a recorded frame does not read back as the frame", l.refus());
+    }
 }
 
 int hexValue(char c)
@@ -184,6 +205,7 @@ void checkAgainst(const ui::FormPrinc& w, const WireModel& model, quint64 frames
                                .arg(w.dataCH2[i])
                                .arg(b));
     }
+    if (justDecoded) checkFiles(d);
 }
 
 void checkMeasurements(const ui::FormPrinc& w)

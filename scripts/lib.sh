@@ -18,6 +18,7 @@ PACKAGES=(
   clang-format-19
   mount
   python3
+  gnumeric locales
 )
 # What scripts/package adds, and scripts/fuzz.
 PACKAGING_PACKAGES=(dpkg-dev lintian appstream desktop-file-utils file)

@@ -535,6 +535,11 @@ void FormPrinc::Quit_Click()
 void FormPrinc::closeEvent(QCloseEvent* event)
 {
     if (aboutWindow) aboutWindow->close();
+    // Ended as Ctrl+R ends it, while the window is there to tell a failure; after it, nothing is
+    // told: not a key that did not go, nor a recording's late report.
+    arreteEnregistrement();
+    disconnect(enregistreur, nullptr, this, nullptr);
+    disconnect(portLife, &acquisition::PortLife::warning, this, nullptr);
     portLife->close();
     event->accept();
 }
@@ -555,6 +560,7 @@ void FormPrinc::Save_Click()
     contenus.donnees = [this] {
         return trameRecue_ ? acquisition::TrameCsv::ecrit(trameAffichee_.trame, QLocale()) : QByteArray();
     };
+    contenus.refus = [this](const QString& chemin) { return enregistreur->refusSurLeFichier(chemin); };
     Sauvegarde::SauveImage(this, dialogs_, contenus, Ret);
 }
 

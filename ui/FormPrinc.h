@@ -200,7 +200,8 @@ private:
     void affPasse();
     void leaveFile();
     void affEnregistrement();
-    void enregistrementEchoue(const QString& raison);
+    void enregistrementEchoue();
+    void arreteEnregistrement();
     void ouvre(const QString& chemin);
     void chargeTranche();
     void abandonneChargement();

@@ -1,4 +1,5 @@
 // A session recorded to a file, a file opened in slices, and the past played at its own pace.
+#include "acquisition/Fichier.h"
 #include "measure/Format.h"
 #include "ui/Dialogs.h"
 #include "ui/FormPrinc.h"
@@ -22,6 +23,18 @@ QString refusOuverture(const QString& chemin, const QString& raison)
 {
     return QStringLiteral("Impossible d'ouvrir %1 : %2.").arg(chemin, raison);
 }
+
+// A recording that stopped on its own, or whose last push failed: why, and what the file keeps.
+QString arret(const acquisition::Enregistreur& e)
+{
+    const QString garde =
+        !e.fichierGarde() ? QStringLiteral("Les trames \u00e9crites sont perdues avec lui.")
+        : e.tramesGardees() == 1
+            ? QStringLiteral("Le fichier garde sa trame \u00e9crite avant.")
+            : QStringLiteral("Le fichier garde ses %1 trames \u00e9crites avant.").arg(e.tramesGardees());
+    return QStringLiteral("L'enregistrement de la session dans %1 s'est arr\u00eat\u00e9 : %2. %3")
+        .arg(e.chemin(), e.erreur(), garde);
+}
 } // namespace
 
 // ---- Recording ---------------------------------------------------------------------
@@ -29,16 +42,19 @@ QString refusOuverture(const QString& chemin, const QString& raison)
 void FormPrinc::EnrSession_Click()
 {
     if (enregistreur->actif()) {
-        enregistreur->arrete();
-        affEnregistrement();
+        arreteEnregistrement();
         return;
     }
     int ret = 0;
+    // Not onto the file a load reads: truncated, it would be cut under the reader.
+    const auto lu = [this](const QString& c) {
+        return acquisition::Fichier::refusSurLecture(c, chargement_ ? cheminCharge_ : QString());
+    };
     const std::optional<Sauvegarde::Choisi> choisi =
         Sauvegarde::choisit(this, dialogs_,
                             {QStringLiteral("Enregistre la session"),
                              QStringLiteral("Donn\u00e9es CSV (*.csv)|*.csv|Tous les fichiers (*.*)|*.*"),
-                             QStringLiteral("session.csv")},
+                             QStringLiteral("session.csv"), lu},
                             ret);
     if (!choisi) return;
     const QString& chemin = choisi->choix.path;
@@ -65,13 +81,19 @@ void FormPrinc::affEnregistrement()
         enrAffichage_.start();
 }
 
-void FormPrinc::enregistrementEchoue(const QString& raison)
+void FormPrinc::enregistrementEchoue()
 {
     affEnregistrement();
-    dialogs_.warning(this,
-                     QStringLiteral("L'enregistrement de la session dans %1 s'est arr\u00eat\u00e9 : %2. "
-                                    "Les trames \u00e9crites avant sont gard\u00e9es.")
-                         .arg(enregistreur->chemin(), raison));
+    dialogs_.warning(this, arret(*enregistreur));
+}
+
+// As Ctrl+R stops it: the last push waited for, and its failure told now.
+void FormPrinc::arreteEnregistrement()
+{
+    if (!enregistreur->actif()) return;
+    const bool pousse = enregistreur->arrete();
+    affEnregistrement();
+    if (!pousse) dialogs_.warning(this, arret(*enregistreur));
 }
 
 // ---- Opening a file ----------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "ui/Sauvegarde.h"
 
+#include "acquisition/Fichier.h"
 #include "ui/Dialogs.h"
 
 #include <QFile>
@@ -104,7 +105,10 @@ std::optional<Choisi> choisit(QWidget* parent, ui::Dialogs& dialogs, const Deman
         const std::optional<ui::SaveChoice> chosen =
             dialogs.saveFileName(parent, demande.titre, demande.filtre, demande.nom);
         if (!chosen) return std::nullopt;
+        QString refus = acquisition::Fichier::refusCible(chosen->path);
+        if (refus.isEmpty() && demande.refus) refus = demande.refus(chosen->path);
         Ret = normalFileNameLength(QFileInfo(chosen->path));
+        if (!refus.isEmpty()) return Choisi{*chosen, refus};
         if (Ret == 0) return Choisi{*chosen, {}};
         // After No the user still wants the file written, only not over that one.
         const ui::Answer answer = dialogs.question(parent, QStringLiteral("Replacer le fichier existant - ") +
@@ -115,7 +119,8 @@ std::optional<Choisi> choisit(QWidget* parent, ui::Dialogs& dialogs, const Deman
 
 void SauveImage(QWidget* parent, ui::Dialogs& dialogs, const Contenus& contenus, int& Ret)
 {
-    const std::optional<Choisi> chosen = choisit(parent, dialogs, {kDialogTitle, kFilter, kDefaultName}, Ret);
+    const std::optional<Choisi> chosen =
+        choisit(parent, dialogs, {kDialogTitle, kFilter, kDefaultName, contenus.refus}, Ret);
     if (!chosen) return;
     const Genre kind = genre(chosen->choix.path, chosen->choix.filter);
     const QString error = chosen->refus.isEmpty() ? write(chosen->choix.path, kind, contenus) : chosen->refus;

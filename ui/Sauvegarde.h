@@ -26,6 +26,8 @@ struct Contenus
     std::function<QImage()> image{};       // the display's picture at 1x: BMP
     std::function<QImage()> ecran{};       // the picture as the screen shows it: PNG
     std::function<QByteArray()> donnees{}; // the frame as a CSV file; empty when there is none
+    // Why a chosen file may not be written (the session being recorded); empty when it may.
+    std::function<QString(const QString&)> refus{};
 };
 
 // What the save dialog shows: its title, its filter ("description|pattern" pairs) and the name
@@ -33,6 +35,7 @@ struct Contenus
 struct Demande
 {
     QString titre, filtre, nom;
+    std::function<QString(const QString&)> refus{}; // as Contenus::refus
 };
 struct Choisi
 {
@@ -41,7 +44,9 @@ struct Choisi
 };
 
 // Asks for a file name until the user gives one where no file is, or agrees to replace the one
-// there (No and Cancel ask again); nullopt when the dialog is cancelled. Ret receives the length
+// there (No and Cancel ask again); nullopt when the dialog is cancelled. Only a regular file is
+// written over: anything else there (a device, a pipe), or a file demande.refus refuses, is
+// refused without a question. Ret receives the length
 // of the name of the normal file found at the chosen path (0 when there is none).
 std::optional<Choisi> choisit(QWidget* parent, ui::Dialogs& dialogs, const Demande& demande, int& Ret);
 

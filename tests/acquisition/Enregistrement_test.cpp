@@ -132,7 +132,7 @@ TEST(Enregistrement, AnHourAtTheFastestRateFitsIn100MB)
     t.trame.ch2.fill(100);
     t.trame.gain1 = t.trame.gain2 = "333mV";
     t.trame.timeField = "333u";
-    t.trame.trigText = "\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\xe9\"";
+    t.trame.trigText = "\x01\x01\x01\x01\x01\x01\x01\x01\x01\x01"; // each written as a 3-byte picture
     t.arriveeMs = kDebut + 3'600'000;
     const qsizetype ligne = rec::Ecriture(kDebut, frLocale).ligne(t).size();
     // 29.5 frames a second, an hour.

@@ -1,10 +1,15 @@
 #include "acquisition/Chargement.h"
 #include "acquisition/Enregistreur.h"
+#include "support/Files.h"
 
+#include <QCoreApplication>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using acquisition::TrameDatee;
+using testing_support::writeFile;
 
 namespace {
 
@@ -62,4 +67,31 @@ TEST(Enregistreur, AFileThatCannotBeCreatedSaysWhyAndLeavesNothing)
     EXPECT_FALSE(r.demarre(dir.filePath("absent/session.csv"), 0));
     EXPECT_FALSE(r.erreur().isEmpty());
     EXPECT_FALSE(r.actif());
+}
+
+// Another program removes, replaces or moves the file: the recording stops, once, and says
+// what is left.
+TEST(Enregistreur, AFileRemovedReplacedOrMovedStopsTheRecording)
+{
+    const std::pair<std::function<void(const QString&)>, bool> cas[] = {
+        {[](const QString& c) { QFile::remove(c); }, false},
+        {[](const QString& c) { QFile::remove(c), writeFile(c, "autre"); }, false},
+        {[](const QString& c) { QFile::rename(c, c + ".bak"); }, true}}; // a moved file keeps its frames
+    for (const auto& [fait, garde] : cas) {
+        QTemporaryDir dir;
+        const QString chemin = dir.filePath("session.csv");
+        acquisition::Enregistreur r;
+        QSignalSpy echec(&r, &acquisition::Enregistreur::echec);
+        ASSERT_TRUE(r.demarre(chemin, trame(0).arriveeMs) && r.estLeFichier(chemin));
+        r.ecrit(trame(0));
+        fait(chemin);
+        EXPECT_FALSE(r.estLeFichier(chemin));
+        ASSERT_TRUE(echec.wait(5000));
+        EXPECT_FALSE(r.actif());
+        EXPECT_EQ(r.fichierGarde() ? r.tramesGardees() : -1, garde ? 1 : -1);
+        EXPECT_EQ(relu(chemin + ".bak").trames.size(), garde ? 1 : 0);
+        r.ecrit(trame(1));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(echec.size(), 1);
+    }
 }

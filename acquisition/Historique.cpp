@@ -94,7 +94,10 @@ std::optional<qint64> Historique::vers(std::optional<qint64> ici, Pas pas) const
         n = dernier();
         break;
     }
-    return std::clamp(n, premier(), dernier());
+    const qint64 vers = std::clamp(n, premier(), dernier());
+    // From a frame the ring has dropped, the oldest kept lies after it: a step back stays there.
+    if (pas == Pas::Precedente && vers > depuis) return ici;
+    return vers;
 }
 
 } // namespace acquisition

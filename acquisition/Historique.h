@@ -44,7 +44,7 @@ public:
     enum class Pas { Precedente, Suivante, PlusAncienne, PlusRecente };
     // The number of the frame a step from `ici` lands on, within those kept; from no number
     // (a frame from elsewhere, newer than any kept) the step back is the newest. Nothing when
-    // the ring is empty.
+    // the ring is empty. A step back never lands later than `ici`: from a frame dropped, it is `ici`.
     std::optional<qint64> vers(std::optional<qint64> ici, Pas pas) const;
 
     // Bytes one kept frame takes.

@@ -55,7 +55,7 @@ Bench& bench()
 // Argument 0: no past kept (a ring of no capacity), 1: the program's ring; side by side in one run.
 void withRing(benchmark::State& state, Bench& b)
 {
-    b.w->historique = acquisition::Historique(state.range(0) ? acquisition::Historique::kCapacite : 0);
+    b.w->affichage = acquisition::Affichage(state.range(0) ? acquisition::Historique::kCapacite : 0);
 }
 
 void BM_ReceiveNoRedraw(benchmark::State& state)
@@ -151,13 +151,13 @@ void BM_OpenSession(benchmark::State& state)
     }
     double slices = 0, longest = 0;
     for (auto _ : state) {
-        acquisition::Chargement c(acquisition::Historique::kCapacite);
+        acquisition::Chargement c;
         c.ouvre(path);
         QElapsedTimer t;
         for (bool more = true; more; ++slices) {
             t.start();
             more = c.avance();
-            benchmark::DoNotOptimize(c.prend());
+            benchmark::DoNotOptimize(c.session());
             longest = std::max(longest, double(t.nsecsElapsed()) / 1e6);
         }
     }

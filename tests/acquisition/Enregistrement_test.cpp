@@ -213,7 +213,7 @@ TEST(Chargement, APipeIsRefusedWithoutWaitingForAWriter)
     QTemporaryDir dir;
     const QString fifo = dir.filePath("tube.csv");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    acquisition::Chargement c(10);
+    acquisition::Chargement c;
     EXPECT_FALSE(c.ouvre(fifo));
     EXPECT_FALSE(c.refus().isEmpty());
 }

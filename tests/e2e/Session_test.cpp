@@ -34,7 +34,7 @@ TEST(EndToEnd, ASessionRecordedLiveOpensInAFreshStartAsItLooked)
             ASSERT_TRUE(waitFor([&] { return w.framesDecoded > vu; }, 5000));
             if (w.framesDecoded == vu + 1) vues[int(vu - debut)] = w.Scope->Image();
         }
-        acquisition::Chargement deja(100);
+        acquisition::Chargement deja;
         ASSERT_TRUE(deja.ouvre(fichier));
         while (deja.avance()) {
         }

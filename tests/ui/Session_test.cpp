@@ -30,7 +30,7 @@ TEST_F(WindowTest, ADiskThatFillsStopsTheRecordingWithOneBoxNamingTheFile)
     w->Reception(onWire(frameText(f)));
     QCoreApplication::processEvents();
     EXPECT_EQ(dialogs.warnings.size(), 1) << "told once";
-    acquisition::Chargement c(1000);
+    acquisition::Chargement c;
     ASSERT_TRUE(c.ouvre(fichier));
     while (c.avance()) {
     }

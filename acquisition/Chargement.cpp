@@ -42,8 +42,9 @@ std::optional<TrameDatee> Session::trame(qsizetype i) const
 
 qsizetype Session::placeA(qint64 ms) const
 {
-    const auto apres = std::upper_bound(places_.begin(), places_.end(), ms,
-                                        [](qint64 t, const Enregistrement::Place& p) { return t < p.arriveeMs; });
+    const auto apres =
+        std::upper_bound(places_.begin(), places_.end(), ms,
+                         [](qint64 t, const Enregistrement::Place& p) { return t < p.arriveeMs; });
     return std::max<qsizetype>(0, qsizetype(apres - places_.begin()) - 1);
 }
 
@@ -85,13 +86,17 @@ bool Chargement::avance()
 {
     if (!fichier_->fichier.isOpen() || !refus_.isEmpty()) return false;
     Enregistrement::Lecture& lecture = fichier_->lecture;
-    const QByteArray tranche = fichier_->lit(kTranche);
-    if (!fichier_->erreur.isEmpty()) {
-        refus_ = fichier_->erreur;
-        return false;
-    }
     // Only a read that gives nothing is the end: a network file system may give less at a time.
-    const bool encore = !tranche.isEmpty() && lecture.feed(tranche);
+    bool encore = true;
+    for (qint64 lus = 0; encore && lus < kTranche;) {
+        const QByteArray octets = fichier_->lit(kTranche - lus);
+        if (!fichier_->erreur.isEmpty()) {
+            refus_ = fichier_->erreur;
+            return false;
+        }
+        lus += octets.size();
+        encore = !octets.isEmpty() && lecture.feed(octets);
+    }
     if (lecture.version() == 2 && lecture.refus().isEmpty()) {
         if (!session_) session_ = std::make_shared<Session>(fichier_, chemin_);
         session_->prend();
@@ -142,7 +147,8 @@ QString Chargement::remarques(const QString& nom) const
 bool memeFichier(const QString& a, const QString& b)
 {
     struct stat ea{}, eb{};
-    if (::stat(QFile::encodeName(a).constData(), &ea) != 0 || ::stat(QFile::encodeName(b).constData(), &eb) != 0)
+    if (::stat(QFile::encodeName(a).constData(), &ea) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &eb) != 0)
         return false;
     return ea.st_dev == eb.st_dev && ea.st_ino == eb.st_ino;
 }

@@ -292,10 +292,12 @@ bool Lecture::decoupe(QByteArrayView octets)
         ++ligne_;
         if (std::exchange(tropLongue_, false)) {
             if (etape_ != Etape::Trames)
-                return refuseLigne(QStringLiteral("ligne de plus de %1 Kio, pas d'un enregistrement de Vantor LCD")
-                                       .arg(kLigneMax / 1024));
+                return refuseLigne(
+                    QStringLiteral("ligne de plus de %1 Kio, pas d'un enregistrement de Vantor LCD")
+                        .arg(kLigneMax / 1024));
             if (abimees_++ == 0)
-                premiereAbimee_ = Csv::aLaLigne(ligne_, QStringLiteral("ligne de plus de %1 Kio").arg(kLigneMax / 1024));
+                premiereAbimee_ =
+                    Csv::aLaLigne(ligne_, QStringLiteral("ligne de plus de %1 Kio").arg(kLigneMax / 1024));
             continue;
         }
         if (!ligneEntiere(ligne, ou)) return false;

@@ -101,9 +101,9 @@ private:
     bool rangee(const QStringList& champs);
 
     qsizetype borne_;
-    QByteArray brut_;    // before the version is known, and a single frame whole
-    QByteArray attente_; // a recording's row not yet ended
-    qint64 position_ = 0; // where attente_ begins in the file
+    QByteArray brut_;       // before the version is known, and a single frame whole
+    QByteArray attente_;    // a recording's row not yet ended
+    qint64 position_ = 0;   // where attente_ begins in the file
     qsizetype examine_ = 0; // how far attente_ has been searched for its end
     bool guillemets_ = false, tropLongue_ = false;
     qsizetype ligne_ = 0;

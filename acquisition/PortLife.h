@@ -20,9 +20,9 @@ class PortLife : public QObject
     Q_OBJECT
 public:
     enum class State {
-        Closed,      // before the start, and once the window closes
-        Open,        // frames arrive
-        Waiting,     // refused or lost: looked for and tried again until it opens
+        Closed,  // before the start, and once the window closes
+        Open,    // frames arrive
+        Waiting, // refused or lost: looked for and tried again until it opens
     };
 
     explicit PortLife(SerialLink& link, QObject* parent = nullptr);

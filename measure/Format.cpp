@@ -261,14 +261,15 @@ namespace {
 QString heure(qint64 arriveeMs, const QLocale& locale)
 {
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(arriveeMs);
-    return t.toString(QStringLiteral("HH:mm:ss")) + decimalSeparator(locale) + t.toString(QStringLiteral("zzz"));
+    return t.toString(QStringLiteral("HH:mm:ss")) + decimalSeparator(locale) +
+           t.toString(QStringLiteral("zzz"));
 }
 } // namespace
 
 QString video(qint64 arriveeMs, qint64 depuisDebutMs, qint64 dureeMs, const QLocale& locale)
 {
-    return heure(arriveeMs, locale) + QStringLiteral(" \u2014 ") + duree(depuisDebutMs) + QStringLiteral(" / ") +
-           duree(dureeMs);
+    return heure(arriveeMs, locale) + QStringLiteral(" \u2014 ") + duree(depuisDebutMs) +
+           QStringLiteral(" / ") + duree(dureeMs);
 }
 
 QString passe(qint64 arriveeMs, qint64 recul, const QLocale& locale)

@@ -102,9 +102,10 @@ void FormPrinc::connectHandlers()
             Qt::QueuedConnection);
     connect(&enrAffichage_, &QTimer::timeout, this, &FormPrinc::affEnregistrement);
     connect(&lecteur_, &QTimer::timeout, this, [this] { applique(affichage.tic(horloge_.elapsed())); });
-    connect(ouverture_, &Ouverture::trameSeule, this, [this](const acquisition::TrameDatee& t, const QString& nom) {
-        applique(affichage.fichier(t, nom));
-    });
+    connect(ouverture_, &Ouverture::trameSeule, this,
+            [this](const acquisition::TrameDatee& t, const QString& nom) {
+                applique(affichage.fichier(t, nom));
+            });
     connect(ouverture_, &Ouverture::session, this,
             [this](const std::shared_ptr<acquisition::Session>& s, const QString& nom) {
                 applique(affichage.session(s, nom));
@@ -369,8 +370,7 @@ void FormPrinc::AffScope()
     int w, h;
     displaySize(w, h);
     const acquisition::DecodedFrame& d = affichage.trame().trame;
-    Tracage::TraceScope(*Scope, d.ch1, d.ch2, dataCH3, dataCH4, voies(),
-                        mesures[0], mesures[1], affParam_);
+    Tracage::TraceScope(*Scope, d.ch1, d.ch2, dataCH3, dataCH4, voies(), mesures[0], mesures[1], affParam_);
     Tracage::TraceCurseurs(*Scope, Tracage::kCurseursSurImage, w, h, curseurs, ChkCursTemps->isChecked(),
                            ChkCursTension->isChecked(), true, drawGraph_);
 }
@@ -378,8 +378,7 @@ void FormPrinc::AffScope()
 void FormPrinc::AffXY()
 {
     const acquisition::DecodedFrame& d = affichage.trame().trame;
-    Tracage::TraceXY(*Scope, d.ch1, d.ch2, Slider2(1)->value(),
-                     Slider2(2)->value(), affParam_);
+    Tracage::TraceXY(*Scope, d.ch1, d.ch2, Slider2(1)->value(), Slider2(2)->value(), affParam_);
 }
 
 void FormPrinc::AffParam()

@@ -140,10 +140,10 @@ public:
     acquisition::Enregistreur* enregistreur = nullptr;
     display::Surface* Scope = nullptr;
     QLabel* lbl_debug1 = nullptr;
-    QLabel* statusPanel = nullptr;  // key "Status"
-    QLabel* comportPanel = nullptr; // key "comport"
-    QLabel* passePanel = nullptr;   // key "Historique": the time and place of a past frame shown
-    QLabel* enrPanel = nullptr;     // key "Enregistrement": how long the session has been recorded
+    QLabel* statusPanel = nullptr;      // key "Status"
+    QLabel* comportPanel = nullptr;     // key "comport"
+    QLabel* passePanel = nullptr;       // key "Historique": the time and place of a past frame shown
+    QLabel* enrPanel = nullptr;         // key "Enregistrement": how long the session has been recorded
     QSlider* PositionSession = nullptr; // where the session's frame shown lies; any moment of it
     QCheckBox* ChkCursTension = nullptr;
     QCheckBox* ChkCursTemps = nullptr;
@@ -218,9 +218,9 @@ private:
     quint64 rxStarts_ = 0; // frames begun, to tell whether a timeout tick still concerns its frame
     std::function<void()> affParam_;
     std::function<void()> drawGraph_;
-    QString etatRx_; // what the reception last said, shown while no file is
-    QTimer enrAffichage_;  // the recording's duration, once a second while it records
-    QTimer lecteur_;       // the play's next frame
+    QString etatRx_;        // what the reception last said, shown while no file is
+    QTimer enrAffichage_;   // the recording's duration, once a second while it records
+    QTimer lecteur_;        // the play's next frame
     QElapsedTimer horloge_; // the steady clock the play is timed by
     Ouverture* ouverture_ = nullptr;
 };

@@ -62,8 +62,8 @@ void FormPrinc::enregistrementEchoue(const QString& raison)
 {
     affEnregistrement();
     avertit(QStringLiteral("L'enregistrement de la session dans %1 s'est arr\u00eat\u00e9 : %2. "
-                                    "Les trames \u00e9crites avant sont gard\u00e9es.")
-                         .arg(enregistreur->chemin(), raison));
+                           "Les trames \u00e9crites avant sont gard\u00e9es.")
+                .arg(enregistreur->chemin(), raison));
 }
 
 // ---- Opening a file ----------------------------------------------------------------

@@ -15,7 +15,8 @@ QString refusOuverture(const QString& chemin, const QString& raison)
 }
 } // namespace
 
-Ouverture::Ouverture(Dialogs& dialogs, QWidget* fenetre) : QObject(fenetre), dialogs_(dialogs), fenetre_(fenetre)
+Ouverture::Ouverture(Dialogs& dialogs, QWidget* fenetre)
+    : QObject(fenetre), dialogs_(dialogs), fenetre_(fenetre)
 {
     chargeur_.setSingleShot(true);
     connect(&chargeur_, &QTimer::timeout, this, [this] {
@@ -71,9 +72,8 @@ void Ouverture::tranche()
         return;
     }
     if (!progression_)
-        progression_ = dialogs_.progression(
-            fenetre_, QStringLiteral("Lecture de %1\u2026").arg(nom),
-            int(std::max<qint64>(0, kProgressionMs - depuis_.elapsed())));
+        progression_ = dialogs_.progression(fenetre_, QStringLiteral("Lecture de %1\u2026").arg(nom),
+                                            int(std::max<qint64>(0, kProgressionMs - depuis_.elapsed())));
     const acquisition::Chargement* avant = chargement_.get();
     progression_->avance(chargement_->avancement());
     // The progress lets events through: another file may have been opened meanwhile.

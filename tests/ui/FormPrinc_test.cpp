@@ -432,20 +432,6 @@ TEST_F(Panel, ReselectingTheOpenPortReopensIt)
     EXPECT_EQ(comport(), QStringLiteral("COM1"));
 }
 
-TEST_F(Panel, MouseReleaseRetriesAFailedPortSilently)
-{
-    w->open_com(3);
-    dialogs.warnings.clear();
-    w->Scope_MouseUp(1, 0, 10, 10);
-    EXPECT_TRUE(dialogs.warnings.isEmpty());
-    EXPECT_EQ(comport(), QStringLiteral("COM3 erreur"));
-    qputenv("VANTOR_COM3", com2.path().toLocal8Bit()); // the device came back
-    w->Scope_MouseUp(1, 0, 10, 10);
-    EXPECT_TRUE(w->MSComm1->PortOpen());
-    EXPECT_EQ(comport(), QStringLiteral("COM3")) << "no box on a retry, but the status tells it works";
-    EXPECT_TRUE(dialogs.warnings.isEmpty());
-}
-
 TEST(PanelStartUp, AbsentComOneIsReportedAtStart)
 {
     FakeDialogs dialogs;

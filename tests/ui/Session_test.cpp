@@ -1,11 +1,14 @@
 // A recording that a full disk stops: one box, every whole frame kept.
 #include "acquisition/Chargement.h"
+#include "acquisition/Enregistrement.h"
 #include "support/Frames.h"
 #include "support/SmallDisk.h"
 #include "support/Window.h"
 
 #include <QAction>
+#include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 
 using namespace testing_support;
 
@@ -38,4 +41,62 @@ TEST_F(WindowTest, ADiskThatFillsStopsTheRecordingWithOneBoxNamingTheFile)
     EXPECT_GT(c.lecture().lues(), 40) << "what was written stays";
     EXPECT_FALSE(c.lecture().coupee()) << "the row the disk cut is taken away";
     unmountSmallDisk(dir.path());
+}
+
+namespace {
+// A recording of `n` frames unlike each other, written as the recorder writes it: several slices.
+QString recording(const QTemporaryDir& dir, int n)
+{
+    const QString chemin = dir.filePath(QStringLiteral("longue.csv"));
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly)) return {};
+    const acquisition::Enregistrement::Ecriture e(0, QLocale());
+    f.write(e.entete());
+    FrameFields fields;
+    for (int k = 0; k < n; ++k) {
+        fields.ch1 = ramp(k % 200, 1);
+        f.write(e.ligne({acquisition::decodeFrame(QByteArray(frameText(fields)).sliced(1)), 34 * k}));
+    }
+    return chemin;
+}
+} // namespace
+
+// A load's progress through the dialogs: Annuler, another "Ouvrir", Ctrl+R, each while it shows.
+TEST_F(WindowTest, ALoadGoesThroughItsProgress)
+{
+    QTemporaryDir dir;
+    const QString longue = recording(dir, 3000);
+    const QString seule = dir.filePath(QStringLiteral("trame.csv"));
+    w->Reception(onWire(frameText(FrameFields{})));
+    dialogs.fileNames = {seule};
+    w->Save_Click();
+    const auto charge = [&](std::function<bool(int)> pendant) {
+        dialogs.whileLoading = std::move(pendant);
+        dialogs.openNames = {longue};
+        w->Open_Click();
+        EXPECT_TRUE(waitFor([&] { return !w->chargementEnCours(); }, 10000));
+        EXPECT_TRUE(dialogs.warnings.isEmpty()) << dialogs.warnings.join('\n').toStdString();
+    };
+    // Annuler: what was found stays open, nothing more is read.
+    charge([](int) { return true; });
+    ASSERT_TRUE(w->affichage.sessionOuverte());
+    EXPECT_LT(w->affichage.sessionOuverte()->taille(), 3000);
+    // Another file opened meanwhile takes the load's place.
+    charge([&](int pas) {
+        if (pas == 0) dialogs.openNames = {seule}, w->Open_Click();
+        return false;
+    });
+    EXPECT_EQ(w->affichage.source(), acquisition::Affichage::Source::Fichier);
+    // A recording started meanwhile: the load goes on to the end, the board's frames are recorded.
+    const QString enr = dir.filePath(QStringLiteral("enr.csv"));
+    charge([&](int pas) {
+        if (pas == 0) dialogs.fileNames = {enr}, w->EnrSession_Click();
+        return false;
+    });
+    ASSERT_TRUE(w->affichage.sessionOuverte());
+    EXPECT_EQ(w->affichage.sessionOuverte()->taille(), 3000);
+    w->Reception(onWire(frameText(FrameFields{})));
+    EXPECT_EQ(w->enregistreur->trames(), 1);
+    EXPECT_EQ(w->affichage.source(), acquisition::Affichage::Source::Session) << "not drawn over the session";
+    EXPECT_EQ(dialogs.progressions, 3);
 }

@@ -129,8 +129,9 @@ Affichage::Effet Affichage::pas(Historique::Pas pas)
             i = 0;
             break;
         case Historique::Pas::PlusRecente:
-            // A recording still written into has grown since it was opened.
-            while (session_->suit()) {
+            // A recording still written into has grown since it was opened: a few slices, so that
+            // the window does not wait for a load still on its way.
+            for (int k = 0; k < 4 && session_->suit(); ++k) {
             }
             i = session_->taille() - 1;
             break;

@@ -256,3 +256,33 @@ TEST(Chargement, APipeIsRefusedWithoutWaitingForAWriter)
     EXPECT_FALSE(c.ouvre(fifo));
     EXPECT_FALSE(c.refus().isEmpty());
 }
+
+// The file a recording writes into: its unfinished row is no cut, and the session grows with it.
+TEST(Chargement, TheFileBeingRecordedOpensToItsLastRowAndGrows)
+{
+    QTemporaryDir dir;
+    const QString chemin = dir.filePath("session.csv"), autre = dir.filePath("autre.csv");
+    const QList<TrameDatee> trames = quatre();
+    const rec::Ecriture e(kDebut, cLocale);
+    writeFile(chemin, fichier(trames.first(2), cLocale) + e.ligne(trames[2]).first(100));
+    writeFile(autre, "");
+    for (const QString& enregistre : {chemin, autre}) {
+        acquisition::Chargement c;
+        ASSERT_TRUE(c.ouvre(chemin, enregistre));
+        while (c.avance()) {
+        }
+        EXPECT_EQ(c.remarques("session.csv").contains("interrompu"), enregistre != chemin);
+        ASSERT_EQ(c.session()->taille(), 2);
+    }
+    acquisition::Chargement c;
+    c.ouvre(chemin, chemin);
+    while (c.avance()) {
+    }
+    QFile f(chemin);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(e.ligne(trames[2]).sliced(100) + e.ligne(trames[3]));
+    f.close();
+    EXPECT_TRUE(c.session()->suit());
+    ASSERT_EQ(c.session()->taille(), 4);
+    EXPECT_TRUE(c.session()->trame(3) == trames[3]);
+}

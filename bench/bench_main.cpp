@@ -166,6 +166,19 @@ void BM_OpenSession(benchmark::State& state)
 }
 BENCHMARK(BM_OpenSession)->Unit(benchmark::kMillisecond);
 
+// The receive path while a button is held on the screen: frames decoded, kept (and drawn not),
+// the port left open. Beside BM_ReceiveNoRedraw, which does the same work with the picture free.
+void BM_ReceiveDuringADrag(benchmark::State& state)
+{
+    Bench& b = bench();
+    b.w->Scope_MouseDown(1, 0, 1000, 1000);
+    int k = 0;
+    for (auto _ : state)
+        b.w->Reception(b.frames[k ^= 1]);
+    b.w->Scope_MouseUp(1, 0, 1000, 1000);
+}
+BENCHMARK(BM_ReceiveDuringADrag)->Unit(benchmark::kMicrosecond);
+
 void fourChannelsAndCursors(ui::FormPrinc& w)
 {
     for (int n = 1; n <= 4; ++n)

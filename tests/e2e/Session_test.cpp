@@ -12,6 +12,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 
 using namespace testing_support;
 
@@ -84,6 +85,23 @@ qsizetype enregistrees(const QString& fichier)
     }
     return c.session() ? c.session()->taille() : 0;
 }
+
+// The window on the simulated board sending `count` frames at `rate`; Ctrl+R records to `fichier`.
+struct Live
+{
+    Board board;
+    FakeDialogs dialogs;
+    std::unique_ptr<ui::FormPrinc> w;
+    Live(const char* rate, int count, const QString& fichier)
+        : board({QStringLiteral("--rate"), QString::fromLatin1(rate), QStringLiteral("--count"),
+                 QString::number(count), QStringLiteral("--linger"), QStringLiteral("600000")})
+    {
+        qputenv("VANTOR_COM1", board.path().toLocal8Bit());
+        dialogs.fileNames = {fichier};
+        w = std::make_unique<ui::FormPrinc>(dialogs);
+        w->show();
+    }
+};
 } // namespace
 
 // Longer than the past's ring: opened whole, its very last frame at End as it looked live.
@@ -94,13 +112,8 @@ TEST(EndToEnd, ASessionLongerThanThePastEndsAtItsLastFrame)
     constexpr int kTrames = acquisition::Historique::kCapacite * 3 / 2;
     QImage derniere;
     {
-        Board board({QStringLiteral("--rate"), QStringLiteral("fast"), QStringLiteral("--count"),
-                     QString::number(kTrames + 200), QStringLiteral("--linger"), QStringLiteral("600000")});
-        qputenv("VANTOR_COM1", board.path().toLocal8Bit());
-        FakeDialogs dialogs;
-        dialogs.fileNames = {fichier};
-        ui::FormPrinc w(dialogs);
-        w.show();
+        Live live("fast", kTrames + 200, fichier);
+        ui::FormPrinc& w = *live.w;
         ASSERT_TRUE(waitFor([&] { return w.framesDecoded >= 1; }, 5000));
         w.EnrSession_Click();
         ASSERT_TRUE(waitFor([&] { return w.framesDecoded == kTrames + 200; }, 120000)) << w.framesDecoded;
@@ -129,13 +142,8 @@ TEST(EndToEnd, ADragWhileRecordingLosesNoFrame)
     QTemporaryDir dir;
     const QString fichier = dir.filePath(QStringLiteral("session.csv"));
     constexpr int kTrames = 150; // five seconds of the board
-    Board board({QStringLiteral("--rate"), QStringLiteral("real"), QStringLiteral("--count"),
-                 QString::number(kTrames), QStringLiteral("--linger"), QStringLiteral("600000")});
-    qputenv("VANTOR_COM1", board.path().toLocal8Bit());
-    FakeDialogs dialogs;
-    dialogs.fileNames = {fichier};
-    ui::FormPrinc w(dialogs);
-    w.show();
+    Live live("real", kTrames, fichier);
+    ui::FormPrinc& w = *live.w;
     ASSERT_TRUE(waitFor([&] { return w.framesDecoded >= 1; }, 5000));
     const quint64 avant = w.framesDecoded;
     w.EnrSession_Click();

@@ -258,19 +258,14 @@ void FormPrinc::Receive_scope(const QByteArray& frame)
 void FormPrinc::affiche(const acquisition::DecodedFrame& d)
 {
     const Tracage::Legende captions = legende(d);
-    gain1 = QString::fromLatin1(d.gain1);
     setParamCaption(gainCH1, captions.gain1);
     AC_CH(1)->setChecked(d.ac1);
     Led3->setFillColor(d.ac1 ? Led::kNoir : Led::kRouge);
-    dataCH1 = d.ch1;
 
-    gain2 = QString::fromLatin1(d.gain2);
     setParamCaption(gainCH2, captions.gain2);
     AC_CH(2)->setChecked(d.ac2);
     Led1->setFillColor(d.ac2 ? Led::kNoir : Led::kRouge);
-    dataCH2 = d.ch2;
 
-    timeBase = acquisition::timeBase(d);
     setParamCaption(lblTime, captions.time);
     setParamCaption(lblTrig, captions.trig);
 }
@@ -537,12 +532,8 @@ void FormPrinc::tickPort()
 void FormPrinc::Form_Load()
 {
     Tracage::TraceGrille(*Scope);
-    // The record under the initial settings before the port opens: the box of a port that fails
-    // lets frames in, and the first of them must not be overwritten by the defaults.
-    const acquisition::DecodedFrame d = acquisition::Affichage::depart().trame;
-    gain1 = QString::fromLatin1(d.gain1);
-    gain2 = QString::fromLatin1(d.gain2);
-    timeBase = acquisition::timeBase(d);
+    // The initial settings are the screen's own from its start: the box of a port that fails lets
+    // frames in, and the first of them is not overwritten by the defaults afterwards.
     portLife->start();
 }
 

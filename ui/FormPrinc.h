@@ -118,9 +118,8 @@ public:
     void Scope_MouseMove(int button, int shift, float x, float y);
     void Scope_MouseUp(int button, int shift, float x, float y);
 
-    // The acquisition record.
-    Samples dataCH1{}, dataCH2{}, dataCH3{}, dataCH4{};
-    QString gain1, gain2, timeBase;
+    // The test sines of CH3 and CH4; the board's channels are the frame shown's.
+    Samples dataCH3{}, dataCH4{};
     Calcul::Mesures mesures[2];
     Curseurs::Positions curseurs;
     acquisition::FrameAssembler rx;

@@ -281,8 +281,9 @@ bool Lecture::decoupe(QByteArrayView octets)
 {
     attente_ += octets;
     qsizetype debut = 0;
+    const char* octet = attente_.constData();
     for (qsizetype i = examine_; i < attente_.size(); ++i) {
-        const char c = attente_[i];
+        const char c = octet[i];
         if (c == '"' && !tropLongue_) guillemets_ = !guillemets_;
         if (c != '\n' || guillemets_) continue;
         const QByteArrayView ligne = QByteArrayView(attente_).sliced(debut, i + 1 - debut);

@@ -132,7 +132,7 @@ public:
 
     // Controls, by their panel names.
     acquisition::SerialLink* MSComm1 = nullptr;
-    // The port's life: choice, open, drag, loss, wait, keypad byte.
+    // The port's life: choice, open, loss, wait, keypad byte.
     acquisition::PortLife* portLife = nullptr;
     QTimer* Timer1 = nullptr;
     // The session being recorded, if any: every decoded frame goes to its file.

@@ -49,15 +49,6 @@ void Historique::append(const TrameDatee& t)
     }
 }
 
-void Historique::replace(const QList<TrameDatee>& trames)
-{
-    // Numbering goes on from the frames dropped: a number taken before names none of these.
-    entrees_.clear();
-    tete_ = 0;
-    for (qsizetype i = std::max<qsizetype>(0, trames.size() - capacite_); i < trames.size(); ++i)
-        append(trames[i]);
-}
-
 TrameDatee Historique::at(int i) const
 {
     const Entree& e = entrees_[(std::size_t(tete_) + std::size_t(i)) % entrees_.size()];

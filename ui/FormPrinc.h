@@ -40,9 +40,9 @@ class Dialogs;
 class Led;
 class Ouverture;
 
-// The front panel. It owns every piece of state of the program: the acquisition record,
-// the sample buffers, reception, the cursors and every control. Handlers are named after
-// their control and event; the controls are public, by their panel names.
+// The front panel: reception, the cursors and every control. What the screen shows, and why,
+// is `affichage`'s: the window hands it each event and shows what it answers. Handlers are
+// named after their control and event; the controls are public, by their panel names.
 class FormPrinc : public QMainWindow, private acquisition::FrameAssembler::Sink
 {
     Q_OBJECT
@@ -139,10 +139,10 @@ public:
     acquisition::Enregistreur* enregistreur = nullptr;
     display::Surface* Scope = nullptr;
     QLabel* lbl_debug1 = nullptr;
-    QLabel* statusPanel = nullptr;      // key "Status"
-    QLabel* comportPanel = nullptr;     // key "comport"
-    QLabel* passePanel = nullptr;       // key "Historique": the time and place of a past frame shown
-    QLabel* enrPanel = nullptr;         // key "Enregistrement": how long the session has been recorded
+    QLabel* statusPanel = nullptr;  // key "Status"
+    QLabel* comportPanel = nullptr; // key "comport"
+    QLabel* passePanel = nullptr;   // key "Historique": where the frame shown lies, in the past or a session
+    QLabel* enrPanel = nullptr;     // key "Enregistrement": how long the session has been recorded
     QSlider* PositionSession = nullptr; // where the session's frame shown lies; any moment of it
     QCheckBox* ChkCursTension = nullptr;
     QCheckBox* ChkCursTemps = nullptr;

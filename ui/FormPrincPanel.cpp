@@ -340,7 +340,7 @@ void FormPrinc::buildPanel()
     PositionSession = new QSlider(Qt::Horizontal, bar);
     PositionSession->setObjectName(QStringLiteral("PositionSession"));
     PositionSession->setAccessibleName(QStringLiteral("Position dans la session"));
-    PositionSession->setFixedSize(px(2400), px(375) - 4);
+    PositionSession->setFixedSize(px(1800), px(375) - 4);
     bar->addWidget(PositionSession);
     PositionSession->hide();
 

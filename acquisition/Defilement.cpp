@@ -9,45 +9,23 @@ qint64 Defilement::attente(qint64 avantMs, qint64 apresMs)
     return std::clamp<qint64>(apresMs - avantMs, 0, kPauseMaxMs);
 }
 
-Defilement::Defilement(QObject* parent) : QObject(parent)
+void Defilement::demarre(qint64 maintenantMs, qint64 heureMs)
 {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &Defilement::suivante);
+    debutMs_ = maintenantMs;
+    echeanceMs_ = 0;
+    heureMs_ = heureMs;
+    actif_ = true;
 }
 
-void Defilement::demarre(qint64 depuis, Heure heure)
+void Defilement::suivante(qint64 heureMs)
 {
-    heure_ = std::move(heure);
-    numero_ = depuis;
-    enCours_ = true;
-    planifie();
+    echeanceMs_ += attente(heureMs_, heureMs);
+    heureMs_ = heureMs;
 }
 
-void Defilement::arrete()
+qint64 Defilement::resteMs(qint64 maintenantMs) const
 {
-    if (!enCours_) return;
-    enCours_ = false;
-    timer_.stop();
-    emit fini();
-}
-
-void Defilement::suivante()
-{
-    ++numero_;
-    emit montre(numero_);
-    // Whoever was shown the frame may have stopped the play.
-    if (enCours_) planifie();
-}
-
-void Defilement::planifie()
-{
-    const std::optional<qint64> ici = heure_(numero_), apres = heure_(numero_ + 1);
-    if (!ici || !apres) {
-        arrete();
-        return;
-    }
-    timer_.start(int(attente(*ici, *apres)));
+    return std::max<qint64>(0, debutMs_ + echeanceMs_ - maintenantMs);
 }
 
 } // namespace acquisition

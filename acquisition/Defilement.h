@@ -1,17 +1,14 @@
 #pragma once
 
-// Frames played one after the other at the pace they came in: each one after the time that
-// separated it from the one before, then it stops at the last.
-#include <QObject>
-#include <QTimer>
-#include <functional>
-#include <optional>
+// Frames played one after the other at the pace they came in. Each frame is due when the frames
+// before it took, summed from the play's start: a late redraw does not put the next ones off, so
+// the play keeps the recording's pace however long it lasts.
+#include <QtGlobal>
 
 namespace acquisition {
 
-class Defilement : public QObject
+class Defilement
 {
-    Q_OBJECT
 public:
     // A pause longer than this is played as this: a board left unplugged for an hour is not
     // waited for.
@@ -19,29 +16,20 @@ public:
     // The wait between frames that came at `avantMs` and `apresMs` (a clock set back waits nothing).
     static qint64 attente(qint64 avantMs, qint64 apresMs);
 
-    // The time frame `numero` came in; nothing past the last.
-    using Heure = std::function<std::optional<qint64>(qint64 numero)>;
-
-    explicit Defilement(QObject* parent = nullptr);
-    // Plays from the frame after `depuis`.
-    void demarre(qint64 depuis, Heure heure);
-    void arrete();
-    bool actif() const { return enCours_; }
-
-signals:
-    // Frame `numero` is due now.
-    void montre(qint64 numero);
-    // The last frame was shown, or arrete() was called.
-    void fini();
+    // The play starts at `maintenantMs` (a steady clock) from a frame that came at `heureMs`.
+    void demarre(qint64 maintenantMs, qint64 heureMs);
+    // The next frame came at `heureMs`: it is due one wait after the one before.
+    void suivante(qint64 heureMs);
+    void arrete() { actif_ = false; }
+    bool actif() const { return actif_; }
+    // From the play's start to when the next frame is due.
+    qint64 echeanceMs() const { return echeanceMs_; }
+    // How long until the next frame is due, from `maintenantMs`.
+    qint64 resteMs(qint64 maintenantMs) const;
 
 private:
-    void suivante();
-    void planifie();
-
-    QTimer timer_;
-    Heure heure_;
-    qint64 numero_ = 0;
-    bool enCours_ = false;
+    qint64 debutMs_ = 0, echeanceMs_ = 0, heureMs_ = 0;
+    bool actif_ = false;
 };
 
 } // namespace acquisition

@@ -5,6 +5,7 @@
 #include "measure/Calcul.h"
 
 #include <QDateTime>
+#include <QStringDecoder>
 #include <cmath>
 #include <utility>
 
@@ -35,8 +36,6 @@ enum Colonne {
 constexpr int kNombreDeColonnes = kCodes + 2 * kSampleCount;
 // A frame's row is under a kilobyte: a longer one is not a recording's.
 constexpr qsizetype kLigneMax = 8 * 1024;
-// What the text keeps of the rows already read before it drops them.
-constexpr qsizetype kTexteGarde = 64 * 1024;
 
 void mesures(const DecodedFrame& t, Calcul::Mesures m[2])
 {
@@ -139,6 +138,81 @@ QByteArray Ecriture::ligne(const TrameDatee& t) const
     return r.toUtf8().append(codes, c - codes);
 }
 
+namespace {
+
+std::optional<TrameDatee> lit(const QStringList& champs, const Format& format, QString& raison)
+{
+    const auto non = [&](const QString& pourquoi) {
+        raison = pourquoi;
+        return std::nullopt;
+    };
+    if (champs.size() != kNombreDeColonnes)
+        return non(QStringLiteral("%1 colonnes au lieu de %2").arg(champs.size()).arg(kNombreDeColonnes));
+    TrameDatee t;
+    // Past some thirty years a number of seconds is not this recording's.
+    const std::optional<double> secondes = decimal(champs[kSecondes], format.style.decimale);
+    if (!secondes || std::fabs(*secondes) > 1e9) return non(QStringLiteral("secondes illisibles"));
+    t.arriveeMs = format.debutMs + std::llround(*secondes * 1000);
+    DecodedFrame& d = t.trame;
+    const auto temps = Csv::champBaseDeTemps(champs[kBaseDeTemps]);
+    if (!temps) return non(QStringLiteral("base de temps illisible"));
+    d.timeField = *temps;
+    const auto gain1 = Csv::champGain(champs[kGain1]), gain2 = Csv::champGain(champs[kGain2]);
+    if (!gain1 || !gain2) return non(QStringLiteral("gain illisible"));
+    d.gain1 = *gain1;
+    d.gain2 = *gain2;
+    const auto ac1 = Csv::couplageAc(champs[kCouplage1]), ac2 = Csv::couplageAc(champs[kCouplage2]);
+    if (!ac1 || !ac2) return non(QStringLiteral("couplage ni AC ni DC"));
+    d.ac1 = *ac1;
+    d.ac2 = *ac2;
+    const auto texte = Csv::octets(champs[kDeclenchement], Csv::kLongueurDeclenchement);
+    const auto niveau = Csv::entier(champs[kNiveau], kCodeMax);
+    if (!texte || !niveau) return non(QStringLiteral("déclenchement illisible"));
+    d.trigText = *texte;
+    d.trigLevel = *niveau;
+    int colonne = kCodes;
+    for (Samples* voie : {&d.ch1, &d.ch2})
+        for (std::uint8_t& code : *voie) {
+            const auto v = Csv::entier(champs[colonne++], kCodeMax);
+            if (!v) return non(QStringLiteral("code hors de la plage 0 à 255"));
+            code = std::uint8_t(*v);
+        }
+    // The codes are the data; measurements that do not follow from them are not this program's.
+    Calcul::Mesures m[2];
+    mesures(d, m);
+    colonne = kMesures;
+    for (const Calcul::Mesures& voie : m)
+        for (const int v : {voie.min, voie.max, voie.moy, voie.delta})
+            if (Csv::entier(champs[colonne++], kCodeMax) != v)
+                return non(QStringLiteral("les mesures ne suivent pas les codes"));
+    return t;
+}
+
+// A row's fields, its line end taken off; nothing when it is not UTF-8 text.
+std::optional<QStringList> champs(QByteArrayView octets, QChar separateur)
+{
+    while (!octets.isEmpty() && (octets.back() == '\n' || octets.back() == '\r'))
+        octets.chop(1);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString texte = utf8.decode(octets);
+    if (utf8.hasError()) return std::nullopt;
+    return Csv::rangee(texte, 0, separateur, true).champs;
+}
+
+} // namespace
+
+std::optional<TrameDatee> litLigne(QByteArrayView octets, const Format& format, QString* raison)
+{
+    QString pourquoi;
+    std::optional<TrameDatee> t;
+    if (const std::optional<QStringList> c = champs(octets, format.style.separateur))
+        t = lit(*c, format, pourquoi);
+    else
+        pourquoi = QStringLiteral("ce n'est pas du texte");
+    if (raison) *raison = pourquoi;
+    return t;
+}
+
 Lecture::Lecture(qsizetype borne) : borne_(borne)
 {}
 
@@ -151,6 +225,7 @@ bool Lecture::refuse(const QString& raison)
 {
     if (refus_.isEmpty()) refus_ = raison;
     trames_.clear();
+    places_.clear();
     return false;
 }
 
@@ -161,12 +236,10 @@ bool Lecture::refuseLigne(const QString& raison)
 
 bool Lecture::feed(QByteArrayView octets)
 {
-    if (fini_ || !refus_.isEmpty() || aLaBorne_) return false;
-    if (version_ == 2) {
-        texte_ += utf8_.decode(octets);
-        if (utf8_.hasError()) return refuse(QStringLiteral("ce n'est pas un fichier texte"));
-        return analyse(false);
-    }
+    // A recording still written into goes on after the end it reached.
+    const bool suite = version_ == 2 && etape_ == Etape::Trames;
+    if ((fini_ && !suite) || !refus_.isEmpty() || aLaBorne_) return false;
+    if (version_ == 2) return decoupe(octets);
     brut_ += octets;
     if (version_ == 0) return premiereLigne(false);
     // A single frame is read whole, and only as far as its reader takes one.
@@ -178,7 +251,8 @@ bool Lecture::feed(QByteArrayView octets)
 bool Lecture::premiereLigne(bool complet)
 {
     QByteArrayView sansMarque(brut_);
-    if (sansMarque.startsWith(Csv::kMarqueUtf8)) sansMarque = sansMarque.sliced(sizeof Csv::kMarqueUtf8 - 1);
+    const bool marque = sansMarque.startsWith(Csv::kMarqueUtf8);
+    if (marque) sansMarque = sansMarque.sliced(sizeof Csv::kMarqueUtf8 - 1);
     const qsizetype finDeLigne = sansMarque.indexOf('\n');
     if (finDeLigne < 0 && !complet && sansMarque.size() < 64) return true;
     for (const char separateur : {';', ','}) {
@@ -189,11 +263,11 @@ bool Lecture::premiereLigne(bool complet)
         if (sansMarque.startsWith(signature) &&
             (apres == '\n' || apres == '\r' || (apres == '\0' && complet))) {
             version_ = 2;
-            style_ = s;
-            texte_ = utf8_.decode(sansMarque);
+            format_.style = s;
+            position_ = marque ? qint64(sizeof Csv::kMarqueUtf8 - 1) : 0;
+            const QByteArray reste = sansMarque.toByteArray();
             brut_.clear();
-            if (utf8_.hasError()) return refuse(QStringLiteral("ce n'est pas un fichier texte"));
-            return analyse(complet);
+            return decoupe(reste);
         }
     }
     version_ = 1;
@@ -201,26 +275,72 @@ bool Lecture::premiereLigne(bool complet)
     return true;
 }
 
-bool Lecture::analyse(bool complet)
+// Cuts a recording's bytes into rows at the line ends outside quotes, each handled whole. A row
+// that never ends within kLigneMax is no frame's: dropped as it comes, up to the next line end.
+bool Lecture::decoupe(QByteArrayView octets)
 {
-    while (!aLaBorne_) {
-        Csv::Rangee r = Csv::rangee(texte_, lu_, style_.separateur, complet);
-        if (r.fin != Csv::Rangee::Fin::Ligne) {
-            if (texte_.size() - lu_ > kLigneMax)
+    attente_ += octets;
+    qsizetype debut = 0;
+    const char* octet = attente_.constData();
+    for (qsizetype i = examine_; i < attente_.size(); ++i) {
+        const char c = octet[i];
+        if (c == '"' && !tropLongue_) guillemets_ = !guillemets_;
+        if (c != '\n' || guillemets_) continue;
+        const QByteArrayView ligne = QByteArrayView(attente_).sliced(debut, i + 1 - debut);
+        const qint64 ou = position_;
+        position_ += ligne.size();
+        debut = i + 1;
+        ++ligne_;
+        if (std::exchange(tropLongue_, false)) {
+            if (etape_ != Etape::Trames)
                 return refuseLigne(
                     QStringLiteral("ligne de plus de %1 Kio, pas d'un enregistrement de Vantor LCD")
                         .arg(kLigneMax / 1024));
-            break;
+            if (abimees_++ == 0)
+                premiereAbimee_ =
+                    Csv::aLaLigne(ligne_, QStringLiteral("ligne de plus de %1 Kio").arg(kLigneMax / 1024));
+            continue;
         }
-        lu_ = r.suite;
-        ++ligne_;
-        if (!rangee(r.champs)) return false;
+        if (!ligneEntiere(ligne, ou)) return false;
     }
-    if (lu_ > kTexteGarde) {
-        texte_.remove(0, lu_);
-        lu_ = 0;
+    attente_.remove(0, debut);
+    examine_ = attente_.size();
+    if (attente_.size() > kLigneMax) {
+        tropLongue_ = true;
+        guillemets_ = false;
+        position_ += attente_.size();
+        attente_.clear();
+        examine_ = 0;
     }
+    coupee_ = tropLongue_ || !attente_.isEmpty();
     return !aLaBorne_;
+}
+
+bool Lecture::ligneEntiere(QByteArrayView octets, qint64 ou)
+{
+    if (etape_ == Etape::Trames) {
+        const std::optional<QStringList> c = champs(octets, format_.style.separateur);
+        // Empty rows a spreadsheet may leave at the end.
+        if (c && Csv::vide(*c)) return true;
+        if (lues_ == borne_) {
+            aLaBorne_ = true;
+            return false;
+        }
+        QString raison = QStringLiteral("ce n'est pas du texte");
+        const std::optional<TrameDatee> t = c ? lit(*c, format_, raison) : std::nullopt;
+        if (!t) {
+            // One damaged row does not take the good ones before and after it.
+            if (abimees_++ == 0) premiereAbimee_ = Csv::aLaLigne(ligne_, raison);
+            return true;
+        }
+        places_.push_back({ou, qint32(octets.size()), t->arriveeMs});
+        if (garder_) trames_ << *t;
+        ++lues_;
+        return true;
+    }
+    const std::optional<QStringList> c = champs(octets, format_.style.separateur);
+    if (!c) return refuse(QStringLiteral("ce n'est pas un fichier texte"));
+    return rangee(*c);
 }
 
 bool Lecture::rangee(const QStringList& champs)
@@ -231,7 +351,7 @@ bool Lecture::rangee(const QStringList& champs)
         if (champs.size() == 2 && champs[0] == kDebut) {
             const QDateTime debut = QDateTime::fromString(champs[1], Qt::ISODateWithMs);
             if (debut.isValid()) {
-                debutMs_ = debut.toMSecsSinceEpoch();
+                format_.debutMs = debut.toMSecsSinceEpoch();
                 etape_ = Etape::Vide;
                 return true;
             }
@@ -248,62 +368,9 @@ bool Lecture::rangee(const QStringList& champs)
         etape_ = Etape::Trames;
         return true;
     case Etape::Trames:
-        // Empty rows a spreadsheet may leave at the end.
-        if (Csv::vide(champs)) return true;
-        if (lues_ == borne_) {
-            aLaBorne_ = true;
-            return false;
-        }
-        return trame(champs);
+        break;
     }
     return false;
-}
-
-bool Lecture::trame(const QStringList& champs)
-{
-    if (champs.size() != kNombreDeColonnes)
-        return refuseLigne(
-            QStringLiteral("%1 colonnes au lieu de %2").arg(champs.size()).arg(kNombreDeColonnes));
-    TrameDatee t;
-    // Past some thirty years a number of seconds is not this recording's.
-    const std::optional<double> secondes = decimal(champs[kSecondes], style_.decimale);
-    if (!secondes || std::fabs(*secondes) > 1e9) return refuseLigne(QStringLiteral("secondes illisibles"));
-    t.arriveeMs = debutMs_ + std::llround(*secondes * 1000);
-    DecodedFrame& d = t.trame;
-    const auto temps = Csv::champBaseDeTemps(champs[kBaseDeTemps]);
-    if (!temps) return refuseLigne(QStringLiteral("base de temps illisible"));
-    d.timeField = *temps;
-    const auto gain1 = Csv::champGain(champs[kGain1]), gain2 = Csv::champGain(champs[kGain2]);
-    if (!gain1 || !gain2) return refuseLigne(QStringLiteral("gain illisible"));
-    d.gain1 = *gain1;
-    d.gain2 = *gain2;
-    const auto ac1 = Csv::couplageAc(champs[kCouplage1]), ac2 = Csv::couplageAc(champs[kCouplage2]);
-    if (!ac1 || !ac2) return refuseLigne(QStringLiteral("couplage ni AC ni DC"));
-    d.ac1 = *ac1;
-    d.ac2 = *ac2;
-    const auto texte = Csv::octets(champs[kDeclenchement], Csv::kLongueurDeclenchement);
-    const auto niveau = Csv::entier(champs[kNiveau], kCodeMax);
-    if (!texte || !niveau) return refuseLigne(QStringLiteral("déclenchement illisible"));
-    d.trigText = *texte;
-    d.trigLevel = *niveau;
-    int colonne = kCodes;
-    for (Samples* voie : {&d.ch1, &d.ch2})
-        for (std::uint8_t& code : *voie) {
-            const auto v = Csv::entier(champs[colonne++], kCodeMax);
-            if (!v) return refuseLigne(QStringLiteral("code hors de la plage 0 à 255"));
-            code = std::uint8_t(*v);
-        }
-    // The codes are the data; measurements that do not follow from them are not this program's.
-    Calcul::Mesures m[2];
-    mesures(d, m);
-    colonne = kMesures;
-    for (const Calcul::Mesures& voie : m)
-        for (const int v : {voie.min, voie.max, voie.moy, voie.delta})
-            if (Csv::entier(champs[colonne++], kCodeMax) != v)
-                return refuseLigne(QStringLiteral("les mesures ne suivent pas les codes"));
-    trames_ << t;
-    ++lues_;
-    return true;
 }
 
 void Lecture::fin()
@@ -326,14 +393,21 @@ void Lecture::fin()
         lues_ = 1;
         return;
     }
-    if (!analyse(true)) return;
     if (etape_ != Etape::Trames) {
-        refuse(QStringLiteral("le fichier s'arrête avant ses colonnes : il est tronqué"));
-        return;
+        // The head's last row may lack only its line end.
+        if (!tropLongue_ && !attente_.isEmpty() && etape_ == Etape::Colonnes) {
+            const std::optional<QStringList> c = champs(attente_, format_.style.separateur);
+            if (c && *c == colonnes()) etape_ = Etape::Trames;
+        }
+        if (etape_ != Etape::Trames) {
+            refuse(QStringLiteral("le fichier s'arrête avant ses colonnes : il est tronqué"));
+            return;
+        }
     }
-    // The writer ends every row: one without its end was cut, and may have lost digits.
-    coupee_ = lu_ < texte_.size();
-    if (lues_ == 0) refuse(QStringLiteral("l'enregistrement ne contient aucune trame entière"));
+    if (lues_ == 0)
+        refuse(abimees_ > 0 ? QStringLiteral("l'enregistrement ne contient aucune trame entière (%1)")
+                                  .arg(premiereAbimee_)
+                            : QStringLiteral("l'enregistrement ne contient aucune trame entière"));
 }
 
 } // namespace acquisition::Enregistrement

@@ -17,8 +17,9 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringList>
+#include <optional>
+#include <vector>
 
 namespace acquisition::Enregistrement {
 
@@ -38,8 +39,28 @@ private:
     Csv::Style style_;
 };
 
+// What a frame's row needs to be read alone, once the file's head is known.
+struct Format
+{
+    Csv::Style style;
+    qint64 debutMs = 0;
+};
+
+// Where a whole, good row of a recording lies in its file, and when its frame came: what a
+// recording replayed keeps of each frame, the frame itself being read again when it is shown.
+struct Place
+{
+    qint64 debut = 0;
+    qint32 longueur = 0;
+    qint64 arriveeMs = 0;
+};
+
+// One frame's row (its line end included or not); why not, for the user, in `raison`.
+std::optional<TrameDatee> litLigne(QByteArrayView octets, const Format& format, QString* raison = nullptr);
+
 // Reads a frame file fed in slices, a recording or a single frame (version 1): frames as they
-// come, at most `borne` of them; a row cut by the end of the file is dropped with what follows.
+// come, at most `borne` of them. A recording's damaged row is skipped and counted; the bytes after
+// its last line end (a row being written, a tail of zeros a power cut left) are a cut, not a fault.
 class Lecture
 {
 public:
@@ -47,43 +68,52 @@ public:
 
     // Takes the file's next bytes; false once it wants no more: refused, or at the bound.
     bool feed(QByteArrayView octets);
-    // The file ended.
+    // The file ended, for now: a recording still written into may be fed again afterwards.
     void fin();
 
-    // The frames read since the last call, in the file's order.
+    // The frames read since the last call, in the file's order; nothing is kept once
+    // garderTrames(false), where places() alone says where they lie.
     QList<TrameDatee> prend();
+    void garderTrames(bool garder) { garder_ = garder; }
+    std::vector<Place> prendPlaces() { return std::exchange(places_, {}); }
     // Why the file is refused (French, for the user); empty while it is good.
     const QString& refus() const { return refus_; }
     // The file had more frames than the bound.
     bool aLaBorne() const { return aLaBorne_; }
-    // The file ended inside a frame's row (a recording cut by a crash).
+    // Bytes follow the last whole row (a recording cut by a crash, or the row being written).
     bool coupee() const { return coupee_; }
+    // Rows skipped as damaged, and the first of them with its reason.
+    qsizetype abimees() const { return abimees_; }
+    const QString& premiereAbimee() const { return premiereAbimee_; }
     // 1 for a single frame, 2 for a recording, 0 before the first row is read.
     int version() const { return version_; }
     // When the recording began, as its head says.
-    qint64 debutMs() const { return debutMs_; }
+    qint64 debutMs() const { return format_.debutMs; }
+    const Format& format() const { return format_; }
     qsizetype lues() const { return lues_; }
 
 private:
     bool refuse(const QString& raison);
     bool refuseLigne(const QString& raison);
     bool premiereLigne(bool complet);
-    bool analyse(bool complet);
+    bool decoupe(QByteArrayView octets);
+    bool ligneEntiere(QByteArrayView octets, qint64 ou);
     bool rangee(const QStringList& champs);
-    bool trame(const QStringList& champs);
 
     qsizetype borne_;
-    QByteArray brut_; // before the version is known, and a single frame whole
-    QStringDecoder utf8_{QStringDecoder::Utf8};
-    QString texte_;
-    qsizetype lu_ = 0; // where the next row begins in texte_
+    QByteArray brut_;       // before the version is known, and a single frame whole
+    QByteArray attente_;    // a recording's row not yet ended
+    qint64 position_ = 0;   // where attente_ begins in the file
+    qsizetype examine_ = 0; // how far attente_ has been searched for its end
+    bool guillemets_ = false, tropLongue_ = false;
     qsizetype ligne_ = 0;
-    Csv::Style style_;
+    Format format_;
     enum class Etape { Debut, Vide, Colonnes, Trames } etape_ = Etape::Debut;
-    qint64 debutMs_ = 0;
     QList<TrameDatee> trames_;
-    qsizetype lues_ = 0;
-    QString refus_;
+    std::vector<Place> places_;
+    bool garder_ = true;
+    qsizetype lues_ = 0, abimees_ = 0;
+    QString refus_, premiereAbimee_;
     bool aLaBorne_ = false, coupee_ = false, fini_ = false;
     int version_ = 0;
 };

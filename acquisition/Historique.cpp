@@ -49,15 +49,6 @@ void Historique::append(const TrameDatee& t)
     }
 }
 
-void Historique::replace(const QList<TrameDatee>& trames)
-{
-    // Numbering goes on from the frames dropped: a number taken before names none of these.
-    entrees_.clear();
-    tete_ = 0;
-    for (qsizetype i = std::max<qsizetype>(0, trames.size() - capacite_); i < trames.size(); ++i)
-        append(trames[i]);
-}
-
 TrameDatee Historique::at(int i) const
 {
     const Entree& e = entrees_[(std::size_t(tete_) + std::size_t(i)) % entrees_.size()];
@@ -94,7 +85,10 @@ std::optional<qint64> Historique::vers(std::optional<qint64> ici, Pas pas) const
         n = dernier();
         break;
     }
-    return std::clamp(n, premier(), dernier());
+    const qint64 vers = std::clamp(n, premier(), dernier());
+    // From a frame the ring has dropped, the oldest kept lies after it: a step back stays there.
+    if (pas == Pas::Precedente && vers > depuis) return ici;
+    return vers;
 }
 
 } // namespace acquisition

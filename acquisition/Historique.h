@@ -2,7 +2,6 @@
 
 #include "acquisition/TrameDatee.h"
 
-#include <QList>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -25,9 +24,6 @@ public:
     // Keeps `t`. Text fields are kept up to their width in the frame (5, 5, 4 and 10
     // characters), all the decoder and the CSV reader ever give.
     void append(const TrameDatee& t);
-    // The whole content replaced by `trames` (a recording in place of the live past), of which
-    // the last capacity() are kept. Numbering goes on: no earlier number names one of them.
-    void replace(const QList<TrameDatee>& trames);
 
     // Frame i, 0 the oldest kept, size() - 1 the newest; i must lie between them.
     TrameDatee at(int i) const;
@@ -44,7 +40,7 @@ public:
     enum class Pas { Precedente, Suivante, PlusAncienne, PlusRecente };
     // The number of the frame a step from `ici` lands on, within those kept; from no number
     // (a frame from elsewhere, newer than any kept) the step back is the newest. Nothing when
-    // the ring is empty.
+    // the ring is empty. A step back never lands later than `ici`: from a frame dropped, it is `ici`.
     std::optional<qint64> vers(std::optional<qint64> ici, Pas pas) const;
 
     // Bytes one kept frame takes.

@@ -71,35 +71,6 @@ bool PortLife::openAt(const PortChoice& at, Road road)
     return false;
 }
 
-void PortLife::hold()
-{
-    // No frame may redraw the screen under a drag, and no reconnection either.
-    if (state_ == State::Open) {
-        link_.setPortOpen(false);
-        setState(State::Held);
-    } else if (state_ == State::Waiting) {
-        wait_.stop();
-        setState(State::HeldWaiting);
-    }
-}
-
-void PortLife::release()
-{
-    if (state_ == State::Held) {
-        // The device may have gone during the drag, and another taken its name: the same device
-        // or a wait for it.
-        if (const std::optional<PortChoice> at = wait_.locate(link_.choice()))
-            openAt(*at, Road::Release);
-        else
-            lost();
-    } else if (state_ == State::Waiting || state_ == State::HeldWaiting) {
-        // A release looks at once, as a retry of a refused port always did.
-        setState(State::Waiting);
-        wait_.start(wait_.wanted());
-        wait_.look();
-    }
-}
-
 void PortLife::found(const PortChoice& at)
 {
     if (state_ == State::Waiting) openAt(at, Road::Reconnection);
@@ -196,7 +167,7 @@ QString PortLife::silenceHint() const
 
 QString PortLife::panel() const
 {
-    const bool refused = state_ == State::Waiting || state_ == State::HeldWaiting;
+    const bool refused = state_ == State::Waiting;
     return link_.caption() + (refused ? QStringLiteral(" erreur") : QString());
 }
 

@@ -13,19 +13,16 @@
 namespace acquisition {
 
 // The port's whole life, free of widgets: which port is chosen (and kept for the next start),
-// opening it, closing it while a button is held on the screen and reopening it at the release,
-// its loss, the wait for that same device and its retries, and the keypad's byte on its way.
+// opening it, its loss, the wait for that same device and its retries, and the keypad's byte on its way.
 // Every road that opens or loses the port comes through here; the window shows what it says.
 class PortLife : public QObject
 {
     Q_OBJECT
 public:
     enum class State {
-        Closed,      // before the start, and once the window closes
-        Open,        // frames arrive
-        Held,        // closed while a button is held on the screen; the release reopens it
-        Waiting,     // refused or lost: looked for and tried again until it opens
-        HeldWaiting, // waiting, but a button is held: nothing opens under it
+        Closed,  // before the start, and once the window closes
+        Open,    // frames arrive
+        Waiting, // refused or lost: looked for and tried again until it opens
     };
 
     explicit PortLife(SerialLink& link, QObject* parent = nullptr);
@@ -46,8 +43,6 @@ public:
     bool choose(const PortChoice& choice);
     // Opens as the menu does, without keeping the choice. A refusal shows a box and is waited for.
     bool open(const PortChoice& choice);
-    void hold();
-    void release();
     // A keypad key: one byte to the board; a byte that cannot reach it is said once.
     void send(char code);
     void close();
@@ -57,7 +52,7 @@ public:
     PortChoice choice() const { return link_.choice(); }
     // The status bar's "comport" panel: "COM1", "ttyUSB0", or either with " erreur".
     QString panel() const;
-    // Why the port is not open (empty while it is, or is held): the system's reason and what
+    // Why the port is not open (empty while it is): the system's reason and what
     // the user can do about it.
     QString reason() const { return reason_; }
     // Open for kSilenceMs without a byte: what the user can do (another device, or the board
@@ -76,7 +71,7 @@ signals:
     void silence(const QString& hint);
 
 private:
-    enum class Road { Chosen, FirstStart, Release, Reconnection };
+    enum class Road { Chosen, FirstStart, Reconnection };
     bool openAt(const PortChoice& at, Road road);
     void waitFor(const PortChoice& wanted);
     void found(const PortChoice& at);

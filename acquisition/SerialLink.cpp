@@ -133,7 +133,7 @@ void SerialLink::closePort(const QString& why)
     watch_.stop();
     const bool unsent = pending_ > 0;
     if (port_.isOpen()) port_.close();
-    // Whatever closes the port (a drag, a new choice, a loss), a key that did not go is said.
+    // Whatever closes the port (a new choice, a loss, the window closing), a key that did not go is said.
     if (unsent) writeFailedWith(why);
 }
 

@@ -60,7 +60,7 @@ Bench& bench()
 // Argument 0: no past kept (a ring of no capacity), 1: the program's ring; side by side in one run.
 void withRing(benchmark::State& state, Bench& b)
 {
-    b.w->historique = acquisition::Historique(state.range(0) ? acquisition::Historique::kCapacite : 0);
+    b.w->affichage = acquisition::Affichage(state.range(0) ? acquisition::Historique::kCapacite : 0);
 }
 
 void BM_ReceiveNoRedraw(benchmark::State& state)
@@ -156,13 +156,13 @@ void BM_OpenSession(benchmark::State& state)
     }
     double slices = 0, longest = 0;
     for (auto _ : state) {
-        acquisition::Chargement c(acquisition::Historique::kCapacite);
+        acquisition::Chargement c;
         c.ouvre(path);
         QElapsedTimer t;
         for (bool more = true; more; ++slices) {
             t.start();
             more = c.avance();
-            benchmark::DoNotOptimize(c.prend());
+            benchmark::DoNotOptimize(c.session());
             longest = std::max(longest, double(t.nsecsElapsed()) / 1e6);
         }
     }
@@ -170,6 +170,19 @@ void BM_OpenSession(benchmark::State& state)
     state.counters["slices"] = slices / double(state.iterations());
 }
 BENCHMARK(BM_OpenSession)->Unit(benchmark::kMillisecond);
+
+// The receive path while a button is held on the screen: frames decoded, kept (and drawn not),
+// the port left open. Beside BM_ReceiveNoRedraw, which does the same work with the picture free.
+void BM_ReceiveDuringADrag(benchmark::State& state)
+{
+    Bench& b = bench();
+    b.w->Scope_MouseDown(1, 0, 1000, 1000);
+    int k = 0;
+    for (auto _ : state)
+        b.w->Reception(b.frames[k ^= 1]);
+    b.w->Scope_MouseUp(1, 0, 1000, 1000);
+}
+BENCHMARK(BM_ReceiveDuringADrag)->Unit(benchmark::kMicrosecond);
 
 void fourChannelsAndCursors(ui::FormPrinc& w)
 {

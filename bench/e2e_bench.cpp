@@ -19,8 +19,10 @@
 //                               delivers (paints by widget, update and layout requests, timers);
 //                               each second's counts on stderr
 // Prints "name value unit" lines.
+#include "acquisition/Enregistrement.h"
 #include "support/Board.h"
 #include "support/FakeDialogs.h"
+#include "support/Frames.h"
 #include "support/Wait.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -194,6 +196,56 @@ int ring(int frames)
         print("ring_rss_end", end, "MiB");
         print("ring_rss_growth_while_full", end - full, "MiB");
     });
+}
+
+// A two-hour session at the board's fastest, made here, opened in a fresh window: the time until
+// its first frame shows, until every row is found, End, one step, and the memory it takes.
+int session(int frames)
+{
+    const QTemporaryDir dir;
+    const QString chemin = dir.filePath(QStringLiteral("deux-heures.csv"));
+    {
+        QFile f(chemin);
+        if (!f.open(QIODevice::WriteOnly)) return 1;
+        const acquisition::Enregistrement::Ecriture e(0, QLocale());
+        QByteArray tampon = e.entete();
+        testing_support::FrameFields fields;
+        for (int k = 0; k < frames; ++k) {
+            fields.ch1 = testing_support::ramp(k % 256, 1);
+            fields.ch2 = testing_support::ramp(255 - k % 256, -2);
+            tampon +=
+                e.ligne({acquisition::decodeFrame(QByteArray(testing_support::frameText(fields)).sliced(1)),
+                         k * 1000LL / 29});
+            if (tampon.size() > (1 << 20)) f.write(std::exchange(tampon, {}));
+        }
+        f.write(tampon);
+    }
+    qputenv("VANTOR_COM1", "/nonexistent/vantor-bench-session");
+    FakeDialogs dialogs;
+    dialogs.openNames = {chemin};
+    ui::FormPrinc w(dialogs);
+    w.show();
+    dialogs.warnings.clear(); // COM1 absent
+    const double avant = residentMiB();
+    QElapsedTimer t;
+    t.start();
+    w.Open_Click();
+    waitFor([&] { return w.affichage.sessionOuverte() != nullptr; }, 10000);
+    print("session_first_frame_ms", double(t.nsecsElapsed()) / 1e6, "ms");
+    waitFor([&] { return !w.chargementEnCours(); }, 600000);
+    print("session_index_ms", double(t.nsecsElapsed()) / 1e6, "ms");
+    print("session_frames", double(w.affichage.sessionOuverte()->taille()), "frames");
+    t.start();
+    w.Historique_Pas(acquisition::Historique::Pas::PlusRecente);
+    print("session_end_ms", double(t.nsecsElapsed()) / 1e6, "ms");
+    t.start();
+    w.Historique_Pas(acquisition::Historique::Pas::Precedente);
+    print("session_step_ms", double(t.nsecsElapsed()) / 1e6, "ms");
+    print("session_at_end", double(w.affichage.place() == frames - 2), "bool");
+    print("session_file_mb", double(QFileInfo(chemin).size()) / 1e6, "MB");
+    print("session_rss_before_mib", avant, "MiB");
+    print("session_rss_mib", residentMiB(), "MiB");
+    return dialogs.warnings.isEmpty() ? 0 : 1;
 }
 
 // The real program on the board's pty, on the given platform (and X display).
@@ -766,6 +818,7 @@ int main(int argc, char** argv)
     if (mode == "record") return fast(n > 0 ? n : 20000, true);
     if (mode == "real") return real(n > 0 ? n : 30, sliceMs);
     if (mode == "ring") return ring(n > 0 ? n : 100000);
+    if (mode == "session") return session(n > 0 ? n : 212400);
     if (mode == "startup") return startup(argv[0], argc > 2 ? argv[2] : "1");
     if (mode == "floor") return floorRun(n > 0 ? n : 30, sliceMs, argv[0]);
     if (mode == "lag") return lag(n > 0 ? n : 30, sliceMs, xcb);
@@ -773,7 +826,7 @@ int main(int argc, char** argv)
     if (mode == "xreal") return xreal(n > 0 ? n : 30, sliceMs);
     if (mode == "events") return events(n > 0 ? n : 20, sliceMs);
     std::fprintf(stderr,
-                 "usage: vantor_e2e_bench fast [N] | record [N] | ring [N] | real [SECONDS "
+                 "usage: vantor_e2e_bench fast [N] | record [N] | ring [N] | session [N] | real [SECONDS "
                  "[SLICE_MS]] | startup [SCALE] | floor "
                  "[SECONDS [SLICE_MS]] | lag|lagrec [SECONDS [SLICE_MS [offscreen|xcb]]] | xreal [SECONDS "
                  "[SLICE_MS]] | events [SECONDS [SLICE_MS]]\n");

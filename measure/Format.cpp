@@ -257,14 +257,26 @@ QString integer(int v)
     return QString::number(v);
 }
 
-QString passe(qint64 arriveeMs, qint64 recul, const QLocale& locale)
+namespace {
+QString heure(qint64 arriveeMs, const QLocale& locale)
 {
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(arriveeMs);
-    const QString heure =
-        t.toString(QStringLiteral("HH:mm:ss")) + decimalSeparator(locale) + t.toString(QStringLiteral("zzz"));
+    return t.toString(QStringLiteral("HH:mm:ss")) + decimalSeparator(locale) +
+           t.toString(QStringLiteral("zzz"));
+}
+} // namespace
+
+QString video(qint64 arriveeMs, qint64 depuisDebutMs, qint64 dureeMs, const QLocale& locale)
+{
+    return heure(arriveeMs, locale) + QStringLiteral(" \u2014 ") + duree(depuisDebutMs) +
+           QStringLiteral(" / ") + duree(dureeMs);
+}
+
+QString passe(qint64 arriveeMs, qint64 recul, const QLocale& locale)
+{
     // A true minus sign: the place reads as a count back from the newest frame.
     const QString place = recul == 0 ? QStringLiteral("0") : QChar(0x2212) + QString::number(recul);
-    return heure + QStringLiteral(" \u2014 ") + place;
+    return heure(arriveeMs, locale) + QStringLiteral(" \u2014 ") + place;
 }
 
 } // namespace Format

@@ -57,6 +57,9 @@ QString integer(int v);
 // locale's decimal separator) and how many frames before the newest it came:
 // "12:03:45,120 — −37", the newest "12:03:45,153 — 0".
 QString passe(qint64 arriveeMs, qint64 recul, const QLocale& locale);
+// A recorded frame's place as a video's: its clock time as passe() gives it, then its time from
+// the recording's start and the recording's length: "14:03:25,120 — 0:05:12 / 1:00:00".
+QString video(qint64 arriveeMs, qint64 depuisDebutMs, qint64 dureeMs, const QLocale& locale);
 
 // The locale's decimal separator (first character of QLocale::decimalPoint()).
 QChar decimalSeparator(const QLocale& locale);

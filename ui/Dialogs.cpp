@@ -4,6 +4,8 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 
 namespace ui {
 
@@ -72,6 +74,39 @@ std::optional<QString> QtDialogs::openFileName(QWidget* parent, const QString& t
     setUp(dialog, names, QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
+}
+
+namespace {
+
+class QtProgression final : public Progression
+{
+public:
+    QtProgression(QWidget* parent, const QString& text, int delaiMs)
+        : dialog_(new QProgressDialog(text, QStringLiteral("Annuler"), 0, kPas, parent))
+    {
+        dialog_->setObjectName(QStringLiteral("Progression"));
+        dialog_->setWindowModality(Qt::WindowModal);
+        dialog_->setMinimumDuration(std::max(0, delaiMs));
+        dialog_->setValue(0);
+    }
+    // Gone at once, not later: a box that follows must not show it behind itself.
+    ~QtProgression() override { delete dialog_.data(); }
+    void avance(double part) override
+    {
+        if (dialog_) dialog_->setValue(int(std::clamp(part, 0.0, 1.0) * kPas));
+    }
+    bool annulee() const override { return !dialog_ || dialog_->wasCanceled(); }
+
+private:
+    static constexpr int kPas = 1000;
+    QPointer<QProgressDialog> dialog_;
+};
+
+} // namespace
+
+std::unique_ptr<Progression> QtDialogs::progression(QWidget* parent, const QString& text, int delaiMs)
+{
+    return std::make_unique<QtProgression>(parent, text, delaiMs);
 }
 
 } // namespace ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 class QWidget;
@@ -14,6 +15,17 @@ struct SaveChoice
 {
     QString path;
     int filter = 0;
+};
+
+// A long task's progress, with a button "Annuler"; it goes from the screen when destroyed.
+class Progression
+{
+public:
+    virtual ~Progression() = default;
+    // The share done, 0 to 1.
+    virtual void avance(double part) = 0;
+    // The user asked to stop.
+    virtual bool annulee() const = 0;
 };
 
 // Everything that asks the user something or tells the user something goes through here,
@@ -37,6 +49,9 @@ public:
     // Open dialog for an existing file, the first filter selected; nullopt when the user cancels.
     virtual std::optional<QString> openFileName(QWidget* parent, const QString& title,
                                                 const QString& filter) = 0;
+
+    // A progress dialog, modal to its window, shown only once the task has lasted `delaiMs`.
+    virtual std::unique_ptr<Progression> progression(QWidget* parent, const QString& text, int delaiMs) = 0;
 };
 
 // The real boxes and dialog.
@@ -49,6 +64,7 @@ public:
                                            const QString& fileName) override;
     std::optional<QString> openFileName(QWidget* parent, const QString& title,
                                         const QString& filter) override;
+    std::unique_ptr<Progression> progression(QWidget* parent, const QString& text, int delaiMs) override;
 };
 
 } // namespace ui

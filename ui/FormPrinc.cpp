@@ -9,6 +9,7 @@
 #include "ui/Dialogs.h"
 #include "ui/FormAbout.h"
 #include "ui/Led.h"
+#include "ui/Ouverture.h"
 #include "ui/Sauvegarde.h"
 
 #include <QAction>
@@ -59,9 +60,12 @@ FormPrinc::FormPrinc(Dialogs& dialogs, QWidget* parent) : QMainWindow(parent), d
     portLife = new acquisition::PortLife(*MSComm1, this);
     portLife->devices = [this] { return serialDevices(); };
     enregistreur = new acquisition::Enregistreur(this);
-    defilement = new acquisition::Defilement(this);
+    ouverture_ = new Ouverture(dialogs_, this);
     enrAffichage_.setInterval(1000);
-    chargeur_.setSingleShot(true);
+    lecteur_.setSingleShot(true);
+    lecteur_.setTimerType(Qt::PreciseTimer);
+    horloge_.start();
+    etatRx_ = statusPanel->text();
     connectHandlers();
     affEnregistrement();
     Form_Load();
@@ -77,8 +81,7 @@ void FormPrinc::connectHandlers()
     connect(MSComm1, &acquisition::SerialLink::OnComm, this, &FormPrinc::MSComm1_OnComm);
     connect(portLife, &acquisition::PortLife::changed, this, &FormPrinc::showPort);
     connect(portLife, &acquisition::PortLife::opened, this, &FormPrinc::portReopened);
-    connect(portLife, &acquisition::PortLife::warning, this,
-            [this](const QString& text) { dialogs_.warning(this, text); });
+    connect(portLife, &acquisition::PortLife::warning, this, &FormPrinc::avertit);
     connect(portLife, &acquisition::PortLife::silence, this, &FormPrinc::AffSilence);
     connect(Timer1, &QTimer::timeout, this, &FormPrinc::Timer1_Timer);
     connect(&trameRefresh_, &QTimer::timeout, this, &FormPrinc::AffTrame);
@@ -98,9 +101,18 @@ void FormPrinc::connectHandlers()
     connect(enregistreur, &acquisition::Enregistreur::echec, this, &FormPrinc::enregistrementEchoue,
             Qt::QueuedConnection);
     connect(&enrAffichage_, &QTimer::timeout, this, &FormPrinc::affEnregistrement);
-    connect(&chargeur_, &QTimer::timeout, this, &FormPrinc::chargeTranche);
-    connect(defilement, &acquisition::Defilement::montre, this,
-            [this](qint64 n) { AffHistorique(int(n - historique.premier())); });
+    connect(&lecteur_, &QTimer::timeout, this, [this] { applique(affichage.tic(horloge_.elapsed())); });
+    connect(ouverture_, &Ouverture::trameSeule, this,
+            [this](const acquisition::TrameDatee& t, const QString& nom) {
+                applique(affichage.fichier(t, nom));
+            });
+    connect(ouverture_, &Ouverture::session, this,
+            [this](const std::shared_ptr<acquisition::Session>& s, const QString& nom) {
+                applique(affichage.session(s, nom));
+            });
+    connect(ouverture_, &Ouverture::avance, this, &FormPrinc::affEtat);
+    connect(ouverture_, &Ouverture::dire, this, &FormPrinc::avertit);
+    connect(PositionSession, &QSlider::valueChanged, this, [this](int i) { applique(affichage.va(i)); });
     connect(chkRunStop, &QCheckBox::toggled, this, &FormPrinc::chkRunStop_Click);
     connect(Quit, &QAction::triggered, this, &FormPrinc::Quit_Click);
     connect(about, &QAction::triggered, this, &FormPrinc::about_Click);
@@ -129,8 +141,17 @@ QLabel* FormPrinc::panel(const QString& key) const
 
 void FormPrinc::setStatus(const QString& text)
 {
+    etatRx_ = text;
     // While a file is shown the panel names it: reception goes on, its news would hide that.
-    if (fichierAffiche_.isEmpty()) statusPanel->setText(text);
+    if (affichage.nom().isEmpty()) statusPanel->setText(text);
+}
+
+// Every box the window shows: a drag's release may never come while it is open, and must not
+// hold the picture for ever.
+void FormPrinc::avertit(const QString& texte)
+{
+    if (affichage.tenu()) applique(affichage.relache());
+    dialogs_.warning(this, texte);
 }
 
 // ---- Reception ---------------------------------------------------------------------
@@ -227,96 +248,83 @@ void FormPrinc::Receive_scope(const QByteArray& frame)
 {
     const acquisition::TrameDatee t{acquisition::decodeFrame(frame), QDateTime::currentMSecsSinceEpoch()};
     ++framesDecoded;
+    // Recorded and kept whatever the screen shows.
     if (enregistreur->actif()) enregistreur->ecrit(t);
-    // A session opened from a file is the past until Run/Stop is ticked again.
-    if (!session_) historique.append(t);
-    // A frame opened from a file stays on the panel until the user goes back to live ones.
-    if (!fichierAffiche_.isEmpty()) return;
-    affiche(t.trame);
     setStatus(QStringLiteral("Rx OK"));
-    if (chkRunStop->isChecked())
-        montre(t, historique.dernier());
-    else if (numeroAffiche_)
-        affPasse(); // the frame shown is one more frame back from the newest
+    applique(affichage.recue(t));
 }
 
 // The record and the panel's indicators from one frame, whether it came from the board or a file.
 void FormPrinc::affiche(const acquisition::DecodedFrame& d)
 {
     const Tracage::Legende captions = legende(d);
-    gain1 = QString::fromLatin1(d.gain1);
     setParamCaption(gainCH1, captions.gain1);
     AC_CH(1)->setChecked(d.ac1);
     Led3->setFillColor(d.ac1 ? Led::kNoir : Led::kRouge);
-    dataCH1 = d.ch1;
 
-    gain2 = QString::fromLatin1(d.gain2);
     setParamCaption(gainCH2, captions.gain2);
     AC_CH(2)->setChecked(d.ac2);
     Led1->setFillColor(d.ac2 ? Led::kNoir : Led::kRouge);
-    dataCH2 = d.ch2;
 
-    timeBase = acquisition::timeBase(d);
     setParamCaption(lblTime, captions.time);
     setParamCaption(lblTrig, captions.trig);
 }
 
-// `t` becomes the frame on the screen: drawn, measured, read by the cursors and saved from now on.
-void FormPrinc::montre(const acquisition::TrameDatee& t, std::optional<qint64> numero)
+void FormPrinc::applique(const acquisition::Affichage::Effet& effet)
 {
-    // The readouts follow the cursors and the frame's scales alone: a frame in the scales of the
-    // one before, as nearly every live frame is, leaves their texts as they are.
-    const acquisition::DecodedFrame& avant = trameAffichee_.trame;
-    const bool autreTemps = t.trame.timeField != avant.timeField;
-    const bool autresGains = t.trame.gain1 != avant.gain1 || t.trame.gain2 != avant.gain2;
-    trameAffichee_ = t;
-    numeroAffiche_ = numero;
-    trameRecue_ = true;
+    if (effet.panneau) affiche(*effet.panneau);
+    if (effet.dessine) montre(effet);
+    affEtat();
+}
+
+// The frame shown is drawn, measured, read by the cursors and saved from now on.
+void FormPrinc::montre(const acquisition::Affichage::Effet& effet)
+{
+    const acquisition::DecodedFrame& d = affichage.trame().trame;
     // The channels drawn are the frame's, whatever the board does meanwhile.
     CH(1)->setChecked(true);
-    CH(2)->setChecked(Calcul::voie2Echantillonnee(acquisition::timeBase(t.trame)));
+    CH(2)->setChecked(Calcul::voie2Echantillonnee(acquisition::timeBase(d)));
     DrawGraph();
-    affCurseurs(autreTemps, autresGains);
-    affPasse();
+    // The readouts follow the cursors and the frame's scales alone: a frame in the scales of the
+    // one before, as nearly every live frame is, leaves their texts as they are.
+    affCurseurs(effet.autreTemps, effet.autresGains);
 }
 
-// While frames are frozen, the time of the one shown and how far back it lies.
-void FormPrinc::affPasse()
+// The screen's state as the controls show it: Run/Stop, the keys of the past, the status bar,
+// the session's position, the play's next frame.
+void FormPrinc::affEtat()
 {
-    const QString texte =
-        chkRunStop->isChecked() || !numeroAffiche_
-            ? QString()
-            : Format::passe(trameAffichee_.arriveeMs, historique.dernier() - *numeroAffiche_, QLocale());
-    if (passePanel->text() != texte) passePanel->setText(texte);
-}
-
-void FormPrinc::AffHistorique(int i)
-{
-    if (i < 0 || i >= historique.size()) return;
-    // The past takes the screen from a single file as it does from a live frame; a session's
-    // frames are the past, each with the settings it was recorded with.
-    if (session_)
-        affiche(historique.at(i).trame);
-    else if (!fichierAffiche_.isEmpty())
-        leaveFile();
-    montre(historique.at(i), historique.premier() + i);
-}
-
-// The panel follows the board again, from the newest frame it sent.
-void FormPrinc::leaveFile()
-{
-    fichierAffiche_.clear();
-    setStatus(QStringLiteral("Etat"));
-    if (!historique.isEmpty()) affiche(historique.at(historique.size() - 1).trame);
+    const bool live = affichage.enDirect();
+    {
+        const QSignalBlocker quiet(chkRunStop);
+        chkRunStop->setChecked(live);
+    }
+    // Stepping through the past is for a frozen screen; running, the keys stay the controls'.
+    for (int k = 1; k <= 4; ++k)
+        PasHistorique(k)->setEnabled(!live);
+    LectureHistorique->setEnabled(!live);
+    const QString position = affichage.position(QLocale());
+    if (passePanel->text() != position) passePanel->setText(position);
+    statusPanel->setText(affichage.nom().isEmpty() ? etatRx_ : affichage.nom());
+    const acquisition::Session* session = affichage.sessionOuverte();
+    if (session) {
+        const QSignalBlocker quiet(PositionSession);
+        PositionSession->setMaximum(int(session->taille() - 1));
+        // A click beside the handle: ten seconds of the recording.
+        const qint64 duree = std::max<qint64>(1, session->dureeMs());
+        PositionSession->setPageStep(int(std::max<qint64>(1, session->taille() * 10'000 / duree)));
+        PositionSession->setValue(int(affichage.place()));
+    }
+    PositionSession->setVisible(session != nullptr);
+    if (const std::optional<qint64> attente = affichage.attenteMs(horloge_.elapsed()))
+        lecteur_.start(int(*attente));
+    else
+        lecteur_.stop();
 }
 
 void FormPrinc::Historique_Pas(acquisition::Historique::Pas pas)
 {
-    if (chkRunStop->isChecked()) return;
-    // A step is the user's: it ends a play.
-    defilement->arrete();
-    const std::optional<qint64> n = historique.vers(numeroAffiche_, pas);
-    if (n && n != numeroAffiche_) AffHistorique(int(*n - historique.premier()));
+    applique(affichage.pas(pas));
 }
 
 // ---- Drawing -----------------------------------------------------------------------
@@ -339,10 +347,12 @@ void FormPrinc::displaySize(int& width, int& height) const
 
 void FormPrinc::DrawGraph()
 {
+    // The graticule comes with AffScope, after it clears the screen: drawing it here first
+    // as well would be wiped before anyone saw it, on every frame.
     if (chkScope->isChecked())
-        cmdScope_Click();
+        AffScope();
     else
-        CmdXY_Click();
+        AffXY();
 }
 
 void FormPrinc::Grille()
@@ -354,22 +364,22 @@ void FormPrinc::AffScope()
 {
     int w, h;
     displaySize(w, h);
-    Tracage::TraceScope(*Scope, trameAffichee_.trame.ch1, trameAffichee_.trame.ch2, dataCH3, dataCH4, voies(),
-                        mesures[0], mesures[1], affParam_);
+    const acquisition::DecodedFrame& d = affichage.trame().trame;
+    Tracage::TraceScope(*Scope, d.ch1, d.ch2, dataCH3, dataCH4, voies(), mesures[0], mesures[1], affParam_);
     Tracage::TraceCurseurs(*Scope, Tracage::kCurseursSurImage, w, h, curseurs, ChkCursTemps->isChecked(),
                            ChkCursTension->isChecked(), true, drawGraph_);
 }
 
 void FormPrinc::AffXY()
 {
-    Tracage::TraceXY(*Scope, trameAffichee_.trame.ch1, trameAffichee_.trame.ch2, Slider2(1)->value(),
-                     Slider2(2)->value(), affParam_);
+    const acquisition::DecodedFrame& d = affichage.trame().trame;
+    Tracage::TraceXY(*Scope, d.ch1, d.ch2, Slider2(1)->value(), Slider2(2)->value(), affParam_);
 }
 
 void FormPrinc::AffParam()
 {
     // The settings of the frame drawn: the panel's captions follow the board meanwhile.
-    Tracage::TraceLegende(*Scope, legende(trameAffichee_.trame));
+    Tracage::TraceLegende(*Scope, legende(affichage.trame().trame));
 
     const Calcul::Mesures& m1 = mesures[0];
     const Calcul::Mesures& m2 = mesures[1];
@@ -397,18 +407,26 @@ void FormPrinc::chkXY_Click()
     chkScope->setChecked(false);
 }
 
+// A mode button draws the board's newest frame in its mode, which becomes the frame shown: the
+// one way to take a look at the board while the picture is frozen.
 void FormPrinc::cmdScope_Click()
 {
     chkScope_Click();
-    // The graticule comes with AffScope, after it clears the screen: drawing it here first
-    // as well would be wiped before anyone saw it, on every frame.
-    AffScope();
+    regarde();
 }
 
 void FormPrinc::CmdXY_Click()
 {
     chkXY_Click();
-    AffXY();
+    regarde();
+}
+
+void FormPrinc::regarde()
+{
+    const acquisition::Affichage::Effet effet = affichage.regarde();
+    if (effet.panneau) affiche(*effet.panneau);
+    montre(effet);
+    affEtat();
 }
 
 void FormPrinc::Slider2_Click(int)
@@ -431,8 +449,8 @@ void FormPrinc::Scope_MouseDown(int button, int shift, float x, float y)
 {
     DrawGraph();
     Scope_MouseMove(button, shift, x, y);
-    // No frame may redraw the screen under a drag; the release reopens the port.
-    portLife->hold();
+    // No frame redraws the screen under a drag; the port stays open and frames are kept.
+    affichage.presse();
 }
 
 void FormPrinc::Scope_MouseMove(int button, int shift, float x, float y)
@@ -454,7 +472,7 @@ void FormPrinc::affCurseurs(bool time, bool voltage)
     displaySize(w, h);
     const QLocale locale;
     if (time) {
-        const Readouts::TimeTexts t = Readouts::timeReadouts(acquisition::timeBase(trameAffichee_.trame),
+        const Readouts::TimeTexts t = Readouts::timeReadouts(acquisition::timeBase(affichage.trame().trame),
                                                              curseurs.oldX, curseurs.oldX2, w, locale);
         LblCursT1->setText(t.t1);
         LblCursT2->setText(t.t2);
@@ -470,14 +488,15 @@ void FormPrinc::affCurseurs(bool time, bool voltage)
             second->setText(v.v2);
             diff->setText(v.diff);
         };
-        voltages(trameAffichee_.trame.gain1, lblVa1, lblVa2, lblVaDiff);
-        voltages(trameAffichee_.trame.gain2, lblVb1, lblVb2, lblVbDiff);
+        voltages(affichage.trame().trame.gain1, lblVa1, lblVa2, lblVaDiff);
+        voltages(affichage.trame().trame.gain2, lblVb1, lblVb2, lblVbDiff);
     }
 }
 
 void FormPrinc::Scope_MouseUp(int, int, float, float)
 {
-    portLife->release();
+    // The newest frame, if frames came during the drag.
+    applique(affichage.relache());
 }
 
 void FormPrinc::portReopened()
@@ -513,17 +532,9 @@ void FormPrinc::tickPort()
 void FormPrinc::Form_Load()
 {
     Tracage::TraceGrille(*Scope);
+    // The initial settings are the screen's own from its start: the box of a port that fails lets
+    // frames in, and the first of them is not overwritten by the defaults afterwards.
     portLife->start();
-    // Drawn before any frame comes: the empty record under the initial settings.
-    acquisition::DecodedFrame& d = trameAffichee_.trame;
-    d.gain1 = "500mV";
-    d.gain2 = "   2V";
-    d.timeField = "100m";
-    d.trigText = "Auto>";
-    d.trigLevel = 128;
-    gain1 = QString::fromLatin1(d.gain1);
-    gain2 = QString::fromLatin1(d.gain2);
-    timeBase = acquisition::timeBase(d);
 }
 
 void FormPrinc::Quit_Click()
@@ -553,12 +564,16 @@ void FormPrinc::CmdClav_Click(int index)
 
 void FormPrinc::Save_Click()
 {
+    // What is on the screen now, whatever is drawn while the dialog is open (a play goes on).
     Sauvegarde::Contenus contenus;
-    contenus.image = [this] { return Scope->Image(); };
-    contenus.ecran = [this] { return Scope->screenImage(); };
+    const QImage image = Scope->Image(), ecran = Scope->screenImage();
+    contenus.image = [image] { return image; };
+    contenus.ecran = [ecran] { return ecran; };
     // Before any frame there is nothing to write: the zeros drawn were never measured.
-    contenus.donnees = [this] {
-        return trameRecue_ ? acquisition::TrameCsv::ecrit(trameAffichee_.trame, QLocale()) : QByteArray();
+    const std::optional<acquisition::DecodedFrame> trame =
+        affichage.aSauver() ? std::optional(affichage.trame().trame) : std::nullopt;
+    contenus.donnees = [trame] {
+        return trame ? acquisition::TrameCsv::ecrit(*trame, QLocale()) : QByteArray();
     };
     contenus.refus = [this](const QString& chemin) { return enregistreur->refusSurLeFichier(chemin); };
     Sauvegarde::SauveImage(this, dialogs_, contenus, Ret);
@@ -575,19 +590,8 @@ void FormPrinc::Open_Click()
 
 void FormPrinc::chkRunStop_Click()
 {
-    // Stepping through the past is for a frozen screen; running, the keys stay the controls'.
-    const bool live = chkRunStop->isChecked();
-    for (int k = 1; k <= 4; ++k)
-        PasHistorique(k)->setEnabled(!live);
-    LectureHistorique->setEnabled(!live);
-    affPasse();
-    if (!live) return;
-    quitteSession();
-    // Back to the board: its newest frame at once, the next ones as they come.
-    if (!historique.isEmpty() && numeroAffiche_ != historique.dernier())
-        AffHistorique(historique.size() - 1);
-    else if (!fichierAffiche_.isEmpty())
-        leaveFile();
+    // Back to the board: its newest frame at once (or an empty screen), the next ones as they come.
+    applique(affichage.runStop(chkRunStop->isChecked()));
 }
 
 void FormPrinc::about_Click()

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "acquisition/Chargement.h"
-#include "acquisition/Defilement.h"
+#include "acquisition/Affichage.h"
 #include "acquisition/Enregistreur.h"
 #include "acquisition/FrameAssembler.h"
 #include "acquisition/FrameDecoder.h"
@@ -30,7 +29,6 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QProgressDialog;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -40,10 +38,11 @@ namespace ui {
 
 class Dialogs;
 class Led;
+class Ouverture;
 
-// The front panel. It owns every piece of state of the program: the acquisition record,
-// the sample buffers, reception, the cursors and every control. Handlers are named after
-// their control and event; the controls are public, by their panel names.
+// The front panel: reception, the cursors and every control. What the screen shows, and why,
+// is `affichage`'s: the window hands it each event and shows what it answers. Handlers are
+// named after their control and event; the controls are public, by their panel names.
 class FormPrinc : public QMainWindow, private acquisition::FrameAssembler::Sink
 {
     Q_OBJECT
@@ -106,48 +105,45 @@ public:
     // The key L while Run/Stop is unticked: the past from the frame shown, at the pace it came in;
     // again, or a step, stops it.
     void LectureHistorique_Click();
-    // A load that lasts longer than this shows its progress.
-    static constexpr int kProgressionMs = 500;
-    bool chargementEnCours() const { return chargement_ != nullptr; }
-    // Shows frame i of the history (0 the oldest kept) in place of the frame on the screen.
-    void AffHistorique(int i);
+    bool chargementEnCours() const;
     // Page Up, Page Down, Home, End while Run/Stop is unticked: the frame before or after the
-    // one on the screen, the oldest or the newest kept.
+    // one on the screen, the oldest or the newest kept (or of the session shown).
     void Historique_Pas(acquisition::Historique::Pas pas);
     // The frame on the screen: what every redraw, measurement, readout and save reads.
-    const acquisition::TrameDatee& trameAffichee() const { return trameAffichee_; }
+    const acquisition::TrameDatee& trameAffichee() const { return affichage.trame(); }
+    // The file open for reading (a session shown, or a file being opened); empty when none.
+    QString fichierLu() const;
     void about_Click();
     void Scope_MouseDown(int button, int shift, float x, float y);
     void Scope_MouseMove(int button, int shift, float x, float y);
     void Scope_MouseUp(int button, int shift, float x, float y);
 
-    // The acquisition record.
-    Samples dataCH1{}, dataCH2{}, dataCH3{}, dataCH4{};
-    QString gain1, gain2, timeBase;
+    // The test sines of CH3 and CH4; the board's channels are the frame shown's.
+    Samples dataCH3{}, dataCH4{};
     Calcul::Mesures mesures[2];
     Curseurs::Positions curseurs;
     acquisition::FrameAssembler rx;
-    // Every decoded frame with its time of arrival, as far back as the ring holds.
-    acquisition::Historique historique;
+    // What the screen shows, and the past of every decoded frame, as far back as its ring holds.
+    acquisition::Affichage affichage;
+    const acquisition::Historique& historique = affichage.historique();
     int Ret = 0;
     // Frames decoded since start, for the diagnostics of tests and benchmarks.
     quint64 framesDecoded = 0;
 
     // Controls, by their panel names.
     acquisition::SerialLink* MSComm1 = nullptr;
-    // The port's life: choice, open, drag, loss, wait, keypad byte.
+    // The port's life: choice, open, loss, wait, keypad byte.
     acquisition::PortLife* portLife = nullptr;
     QTimer* Timer1 = nullptr;
     // The session being recorded, if any: every decoded frame goes to its file.
     acquisition::Enregistreur* enregistreur = nullptr;
-    // Plays the past at its own pace.
-    acquisition::Defilement* defilement = nullptr;
     display::Surface* Scope = nullptr;
     QLabel* lbl_debug1 = nullptr;
     QLabel* statusPanel = nullptr;  // key "Status"
     QLabel* comportPanel = nullptr; // key "comport"
-    QLabel* passePanel = nullptr;   // key "Historique": the time and place of a past frame shown
+    QLabel* passePanel = nullptr;   // key "Historique": where the frame shown lies, in the past or a session
     QLabel* enrPanel = nullptr;     // key "Enregistrement": how long the session has been recorded
+    QSlider* PositionSession = nullptr; // where the session's frame shown lies; any moment of it
     QCheckBox* ChkCursTension = nullptr;
     QCheckBox* ChkCursTemps = nullptr;
     QPushButton* CmdSave = nullptr;
@@ -196,17 +192,16 @@ private:
     void setStatus(const QString& text);
     void setParamCaption(QLabel* label, const QString& text);
     void affiche(const acquisition::DecodedFrame& d);
-    void montre(const acquisition::TrameDatee& t, std::optional<qint64> numero);
-    void affPasse();
-    void leaveFile();
+    // What an event of the screen's says: redraw, the panel's captions, then the state shown.
+    void applique(const acquisition::Affichage::Effet& effet);
+    void montre(const acquisition::Affichage::Effet& effet);
+    void affEtat();
+    void regarde();
+    void avertit(const QString& texte);
     void affEnregistrement();
     void enregistrementEchoue();
     void arreteEnregistrement();
     void ouvre(const QString& chemin);
-    void chargeTranche();
-    void abandonneChargement();
-    void finChargement();
-    void quitteSession();
     void affCurseurs(bool time, bool voltage);
     Tracage::Voies voies() const;
     void displaySize(int& width, int& height) const;
@@ -223,19 +218,11 @@ private:
     quint64 rxStarts_ = 0; // frames begun, to tell whether a timeout tick still concerns its frame
     std::function<void()> affParam_;
     std::function<void()> drawGraph_;
-    QString fichierAffiche_; // the name of the file shown instead of live frames
-    // The frame on the screen and, when it came from the board, its number in the history.
-    acquisition::TrameDatee trameAffichee_;
-    std::optional<qint64> numeroAffiche_;
-    bool session_ = false; // a recorded session fills the history in place of the live past
-    QTimer enrAffichage_;  // the recording's duration, once a second while it records
-    QTimer chargeur_;      // the next slice of a file being opened, from the event loop
-    std::unique_ptr<acquisition::Chargement> chargement_;
-    QList<acquisition::TrameDatee> chargees_;
-    QString cheminCharge_;
-    QProgressDialog* progression_ = nullptr;
-    QElapsedTimer depuis_;    // since the file began to open
-    bool trameRecue_ = false; // a frame from the board or a file has been shown
+    QString etatRx_;        // what the reception last said, shown while no file is
+    QTimer enrAffichage_;   // the recording's duration, once a second while it records
+    QTimer lecteur_;        // the play's next frame
+    QElapsedTimer horloge_; // the steady clock the play is timed by
+    Ouverture* ouverture_ = nullptr;
 };
 
 } // namespace ui

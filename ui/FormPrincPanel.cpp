@@ -333,9 +333,16 @@ void FormPrinc::buildPanel()
         addPanel(QStringLiteral("Status"), QStringLiteral("Etat"), QStringLiteral("État de la réception"));
     comportPanel = addPanel(QStringLiteral("comport"), QStringLiteral("COM1"), QStringLiteral("Port série"));
     passePanel = addPanel(QStringLiteral("Historique"), QString(), QStringLiteral("Trame affichée"));
-    passePanel->setFixedWidth(px(2880));
+    passePanel->setFixedWidth(px(3600));
     enrPanel =
         addPanel(QStringLiteral("Enregistrement"), QString(), QStringLiteral("Enregistrement de la session"));
+    // Any moment of a session, as in a video: dragged anywhere, or a click beside it for ten seconds.
+    PositionSession = new QSlider(Qt::Horizontal, bar);
+    PositionSession->setObjectName(QStringLiteral("PositionSession"));
+    PositionSession->setAccessibleName(QStringLiteral("Position dans la session"));
+    PositionSession->setFixedSize(px(1800), px(375) - 4);
+    bar->addWidget(PositionSession);
+    PositionSession->hide();
 
     MSComm1 = new acquisition::SerialLink(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));

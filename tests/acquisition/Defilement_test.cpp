@@ -1,6 +1,5 @@
 #include "acquisition/Defilement.h"
 
-#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 using acquisition::Defilement;
@@ -17,17 +16,4 @@ TEST(Defilement, WaitsWhatSeparatedTheFramesWithinItsBound)
                  {0, 3'600'000, Defilement::kPauseMaxMs, "an hour unplugged"}};
     for (const auto& c : cases)
         EXPECT_EQ(Defilement::attente(c.avant, c.apres), c.attente) << c.reason;
-}
-
-TEST(Defilement, ShowsEachFrameAfterTheOneItStartedFromThenStops)
-{
-    const qint64 heures[] = {0, 5, 7, 12};
-    Defilement d;
-    QSignalSpy montrees(&d, &Defilement::montre), fini(&d, &Defilement::fini);
-    d.demarre(1, [&](qint64 n) { return n < 4 ? std::optional<qint64>(heures[n]) : std::nullopt; });
-    ASSERT_TRUE(fini.wait(5000));
-    ASSERT_EQ(montrees.size(), 2);
-    EXPECT_EQ(montrees[0][0].toLongLong(), 2);
-    EXPECT_EQ(montrees[1][0].toLongLong(), 3);
-    EXPECT_FALSE(d.actif());
 }

@@ -64,6 +64,8 @@ struct Lu
     QList<TrameDatee> trames;
     QString refus;
     bool aLaBorne, coupee;
+    qsizetype abimees;
+    QString premiereAbimee;
 };
 
 Lu lis(QByteArrayView f, qsizetype tranche, qsizetype borne = 100)
@@ -73,7 +75,7 @@ Lu lis(QByteArrayView f, qsizetype tranche, qsizetype borne = 100)
          at += tranche) {
     }
     l.fin();
-    return {l.prend(), l.refus(), l.aLaBorne(), l.coupee()};
+    return {l.prend(), l.refus(), l.aLaBorne(), l.coupee(), l.abimees(), l.premiereAbimee()};
 }
 
 } // namespace
@@ -194,11 +196,6 @@ TEST(Enregistrement, AnythingElseIsRefusedWithItsReason)
                   "but",
                   "Fin")},
         {"other columns", "colonnes", replaced("CH1 moy", "CH1 moyenne")},
-        {"a column less", "colonnes au lieu", replaced(",0,3,6,", ",0,6,")},
-        {"a code past 255", "plage", replaced(",0,3,6,", ",0,300,6,")},
-        {"measurements that do not follow", "mesures", replaced(",128,0,237,", ",128,0,236,")},
-        {"a coupling of neither kind", "couplage", replaced(",AC,", ",XX,")},
-        {"a row without end", "Kio", good + QByteArray(9000, '1')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -208,12 +205,84 @@ TEST(Enregistrement, AnythingElseIsRefusedWithItsReason)
     }
 }
 
+// Every whole frame opens: a damaged row is skipped and told, what follows the last line end is a
+// cut; only a file without one good frame is refused.
+TEST(Enregistrement, ADamagedFileOpensItsGoodFrames)
+{
+    const QList<TrameDatee> trames = quatre();
+    const QByteArray good = fichier(trames, cLocale);
+    const qsizetype ligne2 = good.indexOf("\n", good.indexOf("CH2 79")) + 1 +
+                             rec::Ecriture(kDebut, cLocale).ligne(trames[0]).size();
+    const auto abimee = [&](const char* from, const char* to) { return QByteArray(good).replace(from, to); };
+    const struct
+    {
+        const char* reason;
+        QByteArray file;
+        int opened, damaged;
+        bool cut;
+        const char* said; // in the first damaged row's words, or the refusal's
+    } cases[] = {
+        {"12 KiB of zeros after the last row", good + QByteArray(12 * 1024, '\0'), 4, 0, true, ""},
+        {"a tail without line end", good + QByteArray(9000, '1'), 4, 0, true, ""},
+        {"a column less", abimee(",0,3,6,", ",0,6,"), 3, 1, false, "ligne 5 : 180 colonnes au lieu"},
+        {"a code past 255", abimee(",0,3,6,", ",0,300,6,"), 3, 1, false, "plage"},
+        {"measurements that do not follow", abimee(",128,0,237,", ",128,0,236,"), 3, 1, false, "mesures"},
+        {"a coupling of neither kind", abimee(",AC,", ",XX,"), 2, 2, false, "couplage"},
+        {"zeros in the middle", QByteArray(good).insert(ligne2, QByteArray(12 * 1024, '\0') + '\n'), 4, 1,
+         false, "ligne 6 : ligne de plus de 8 Kio"},
+        {"no good frame", abimee(",DC,", ",XX,").replace(",AC,", ",XX,"), 0, 4, false,
+         "aucune trame enti\u00e8re"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        const Lu lu = lis(c.file, 1000);
+        EXPECT_EQ(lu.trames.size(), c.opened);
+        EXPECT_EQ(lu.abimees, c.damaged);
+        EXPECT_EQ(lu.coupee, c.cut);
+        EXPECT_TRUE((c.opened ? lu.premiereAbimee : lu.refus).contains(QString::fromUtf8(c.said)))
+            << lu.premiereAbimee.toStdString() << lu.refus.toStdString();
+        if (c.opened == 4) {
+            EXPECT_TRUE(lu.trames == trames);
+        }
+    }
+}
+
 TEST(Chargement, APipeIsRefusedWithoutWaitingForAWriter)
 {
     QTemporaryDir dir;
     const QString fifo = dir.filePath("tube.csv");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    acquisition::Chargement c(10);
+    acquisition::Chargement c;
     EXPECT_FALSE(c.ouvre(fifo));
     EXPECT_FALSE(c.refus().isEmpty());
+}
+
+// The file a recording writes into: its unfinished row is no cut, and the session grows with it.
+TEST(Chargement, TheFileBeingRecordedOpensToItsLastRowAndGrows)
+{
+    QTemporaryDir dir;
+    const QString chemin = dir.filePath("session.csv"), autre = dir.filePath("autre.csv");
+    const QList<TrameDatee> trames = quatre();
+    const rec::Ecriture e(kDebut, cLocale);
+    writeFile(chemin, fichier(trames.first(2), cLocale) + e.ligne(trames[2]).first(100));
+    writeFile(autre, "");
+    for (const QString& enregistre : {chemin, autre}) {
+        acquisition::Chargement c;
+        ASSERT_TRUE(c.ouvre(chemin, enregistre));
+        while (c.avance()) {
+        }
+        EXPECT_EQ(c.remarques("session.csv").contains("interrompu"), enregistre != chemin);
+        ASSERT_EQ(c.session()->taille(), 2);
+    }
+    acquisition::Chargement c;
+    c.ouvre(chemin, chemin);
+    while (c.avance()) {
+    }
+    QFile f(chemin);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(e.ligne(trames[2]).sliced(100) + e.ligne(trames[3]));
+    f.close();
+    EXPECT_TRUE(c.session()->suit());
+    ASSERT_EQ(c.session()->taille(), 4);
+    EXPECT_TRUE(c.session()->trame(3) == trames[3]);
 }

@@ -33,12 +33,14 @@ struct Relu
 // What a fresh start of the program reads of the file now.
 Relu relu(const QString& chemin)
 {
-    acquisition::Chargement c(1'000'000);
+    acquisition::Chargement c;
     Relu r;
     if (c.ouvre(chemin))
-        while (c.avance())
-            r.trames += c.prend();
-    r.trames += c.prend();
+        while (c.avance()) {
+        }
+    if (const auto& s = c.session())
+        for (qsizetype i = 0; i < s->taille(); ++i)
+            r.trames << *s->trame(i);
     r.coupee = c.lecture().coupee();
     return r;
 }

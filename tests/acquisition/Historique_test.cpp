@@ -34,18 +34,6 @@ TEST(Historique, KeepsTheNewestInOrderAndDropsTheOldestFirst)
     }
 }
 
-TEST(Historique, ARecordingTakesThePlaceOfTheLivePast)
-{
-    Historique h(3);
-    for (int k = 0; k < 5; ++k)
-        h.append(trame(k));
-    h.replace({trame(100), trame(101), trame(102), trame(103)});
-    ASSERT_EQ(h.size(), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(h.at(i), trame(101 + i));
-    EXPECT_GT(h.premier(), 4) << "a number taken before names none of the recording's frames";
-}
-
 TEST(Historique, StepsStayWithinTheFramesKept)
 {
     using P = Historique::Pas;

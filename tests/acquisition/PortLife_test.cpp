@@ -14,7 +14,7 @@ using S = PortLife::State;
 TEST(PortLife, EachStateAndEvent)
 {
     enum Device { Here, Gone, Busy };
-    enum Event { Choose, Hold, Release, Start };
+    enum Event { Choose, Start };
     struct Row
     {
         const char* why;
@@ -30,12 +30,7 @@ TEST(PortLife, EachStateAndEvent)
         int socket = 1;
     };
     const Row rows[] = {
-        {"a press closes the port", S::Open, Here, Hold, S::Held, "carte", false},
-        {"the release reopens it", S::Held, Here, Release, S::Open, "carte", false},
-        {"unplugged in a drag: waited for", S::Held, Gone, Release, S::Waiting, "carte erreur", false},
-        {"back in a drag: opened at the release", S::HeldWaiting, Here, Release, S::Open, "carte", false},
         {"busy when chosen", S::Waiting, Busy, Choose, S::Waiting, "carte erreur", true},
-        {"busy at the release", S::Held, Busy, Release, S::Waiting, "carte erreur", false},
         {"chosen while waiting, still gone", S::Waiting, Gone, Choose, S::Waiting, "carte erreur", true},
         {"kept, absent at start: no box", S::Closed, Gone, Start, S::Waiting, "carte erreur", false},
         {"adapter busy, let go", S::Closed, Busy, Choose, S::Waiting, "ttyUSB0 erreur", true, "ttyUSB0"},
@@ -70,14 +65,11 @@ TEST(PortLife, EachStateAndEvent)
         life.devices = [&] { return ++listed, present; };
         QStringList boxes;
         QObject::connect(&life, &PortLife::warning, [&](const QString& text) { boxes << text; });
-        place(r.from == S::Open || r.from == S::Held ? Here : Gone);
+        place(r.from == S::Open ? Here : Gone);
         if (r.from != S::Closed) life.open(carte);
-        if (r.from == S::Held || r.from == S::HeldWaiting) life.hold();
         boxes.clear();
         place(r.device);
         if (r.event == Choose) life.choose(carte);
-        if (r.event == Hold) life.hold();
-        if (r.event == Release) life.release();
         if (r.event == Start) rememberPort(carte), life.start();
         EXPECT_EQ(life.state(), r.to);
         EXPECT_EQ(link.PortOpen(), r.to == S::Open);

@@ -109,24 +109,7 @@ TEST(PortLoss, ARememberedBoardAbsentAtStartIsTakenUpWhenItComes)
     EXPECT_TRUE(dialogs.warnings.isEmpty());
 }
 
-TEST(PortLoss, MouseReleaseReopensAReturnedPort)
-{
-    QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("com1"));
-    Board board(unpluggedAfter30Frames(link, 300));
-    ASSERT_FALSE(board.path().isEmpty());
-    qputenv("VANTOR_COM1", link.toLocal8Bit());
-    FakeDialogs dialogs;
-    ui::FormPrinc w(dialogs);
-    ASSERT_TRUE(waitFor([&] { return !w.MSComm1->PortOpen(); }, 5000));
-    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(link); }, 5000));
-    w.Scope_MouseUp(1, 0, 100, 100);
-    EXPECT_TRUE(w.MSComm1->PortOpen());
-    const quint64 seen = w.framesDecoded;
-    EXPECT_TRUE(waitFor([&] { return w.framesDecoded > seen + 1; }, 5000));
-}
-
-// Unplugged during a drag (the port closed by the press), back at its path after the release.
+// Unplugged during a drag (the port left open by the press), back at its path after the release.
 TEST(PortLoss, UnpluggedDuringADragIsWaitedForAfterTheRelease)
 {
     QTemporaryDir dir;

@@ -28,6 +28,11 @@ struct FakeDialogs final : ui::Dialogs
     // What happens on screen while the user looks at a save dialog, or at a question.
     std::function<void()> whileChoosing, whileAsking;
 
+    // What happens while a load shows its progress, at each of its steps (0 the first); true
+    // cancels it there.
+    std::function<bool(int)> whileLoading;
+    int progressions = 0; // progress dialogs asked for
+
     QStringList warnings;
     QStringList questions;
     std::vector<Request> saveRequests, openRequests;
@@ -53,6 +58,24 @@ struct FakeDialogs final : ui::Dialogs
     {
         openRequests.push_back({title, filter, {}});
         return next(openNames).value_or(std::nullopt);
+    }
+
+    struct Progress final : ui::Progression
+    {
+        FakeDialogs& d;
+        int steps = 0;
+        bool cancelled = false;
+        explicit Progress(FakeDialogs& dialogs) : d(dialogs) {}
+        void avance(double) override
+        {
+            if (d.whileLoading && d.whileLoading(steps++)) cancelled = true;
+        }
+        bool annulee() const override { return cancelled; }
+    };
+    std::unique_ptr<ui::Progression> progression(QWidget*, const QString&, int) override
+    {
+        ++progressions;
+        return std::make_unique<Progress>(*this);
     }
 
 private:

@@ -98,13 +98,6 @@ TEST_F(Comport, AChosenDeviceIsOpenedTickedAndUsed)
     EXPECT_EQ(w->gainCH1->text(), QStringLiteral(" 50mV/div"));
     w->CmdClav(15)->click();
     EXPECT_TRUE(waitFor([&] { return adapter.readAvailable() == "?"; }));
-    // A press and release on the screen close and reopen the same device.
-    w->Scope_MouseDown(1, 0, 10, 10);
-    EXPECT_FALSE(w->MSComm1->PortOpen());
-    w->Scope_MouseUp(1, 0, 10, 10);
-    EXPECT_TRUE(w->MSComm1->PortOpen());
-    EXPECT_EQ(w->MSComm1->device(), adapter.path());
-
     w->com(2)->trigger(); // and back to a COM port: one tick again
     EXPECT_EQ(comport(), QStringLiteral("COM2"));
     EXPECT_EQ(ticked(), QStringList{QStringLiteral("com2")});

@@ -121,13 +121,16 @@ TEST_F(Cursors, MovingWithoutAButtonChangesNothing)
     EXPECT_EQ(w->LblCursT1->text(), QStringLiteral("0"));
 }
 
-TEST_F(Cursors, PressClosesThePortAndReleaseReopensIt)
+TEST_F(Cursors, ADragHoldsThePictureNotThePort)
 {
-    ASSERT_TRUE(w->MSComm1->PortOpen());
     send(QEvent::MouseButtonPress, px(100, 100), Qt::LeftButton, Qt::LeftButton);
-    EXPECT_FALSE(w->MSComm1->PortOpen());
-    send(QEvent::MouseButtonRelease, px(100, 100), Qt::LeftButton, Qt::NoButton);
     EXPECT_TRUE(w->MSComm1->PortOpen());
+    const QImage held = w->Scope->Image();
+    w->Reception(onWire(frameText(FrameFields{})));
+    EXPECT_EQ(w->framesDecoded, 1u);
+    EXPECT_EQ(w->Scope->Image(), held) << "not drawn under the drag";
+    send(QEvent::MouseButtonRelease, px(100, 100), Qt::LeftButton, Qt::NoButton);
+    EXPECT_NE(w->Scope->Image(), held) << "the release shows the newest";
     EXPECT_EQ(comport(), QStringLiteral("COM1"));
 }
 
@@ -160,26 +163,4 @@ TEST_F(Cursors, ReadoutsFollowTheLocale)
     drag(px(100, 100), px(1234, 100), Qt::LeftButton);
     EXPECT_EQ(w->LblCursT1->text(), QStringLiteral("250,1ms"));
     QLocale::setDefault(saved);
-}
-
-// The board goes on sending while a button is held and the port is closed: the frame cut by
-// the press must not be glued to the tail of a later one after the release.
-TEST_F(Cursors, FrameCutByAPressIsNotGluedToWhatFollowsTheRelease)
-{
-    FrameFields a;
-    a.time = "100m";
-    FrameFields b;
-    b.time = " 12u";
-    const QByteArray first = onWire(frameText(a)), second = onWire(frameText(b));
-    w->Reception(first.left(150));
-    send(QEvent::MouseButtonPress, px(100, 100), Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, px(100, 100), Qt::LeftButton, Qt::NoButton);
-    w->Reception(second.mid(300)); // the rest of a later frame, with its end code
-    EXPECT_EQ(w->framesDecoded, 0u);
-    EXPECT_TRUE(w->Timer1->isActive()) << "the cut frame still ends in the timeout";
-    w->Timer1_Timer();
-    EXPECT_EQ(comport(), QStringLiteral("COM1"));
-    EXPECT_EQ(w->panel(QStringLiteral("Status"))->text(), QStringLiteral("Rx TimeOut"));
-    w->Reception(second);
-    EXPECT_EQ(w->framesDecoded, 1u);
 }

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -242,3 +244,21 @@ TEST(QtDialogs, OpenDialogOffersItsFiltersAndReturnsAnExistingFile)
 }
 
 } // namespace
+
+// The progress of a load: its Annuler is seen, and it is gone the moment it is dropped, before a
+// box that follows it could show it behind.
+TEST(QtDialogs, ProgressIsCancelledByItsButtonAndGoesAtOnce)
+{
+    QWidget window;
+    window.show();
+    ui::QtDialogs dialogs;
+    std::unique_ptr<ui::Progression> p = dialogs.progression(&window, QStringLiteral("Lecture"), 0);
+    p->avance(0.5);
+    auto* shown = window.findChild<QProgressDialog*>(QStringLiteral("Progression"));
+    ASSERT_TRUE(shown && shown->isVisible());
+    EXPECT_FALSE(p->annulee());
+    shown->cancel();
+    EXPECT_TRUE(p->annulee());
+    p.reset();
+    EXPECT_FALSE(window.findChild<QProgressDialog*>());
+}

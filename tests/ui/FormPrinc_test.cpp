@@ -58,9 +58,9 @@ TEST_F(Panel, StartState)
     EXPECT_EQ(w->lblTime->text(), QStringLiteral("100ms/div"));
     EXPECT_EQ(w->lblTrig->text(), QStringLiteral("Auto>128"));
     EXPECT_EQ(w->lbl_debug1->text(), QStringLiteral("Labeldebug1"));
-    EXPECT_EQ(w->timeBase, QStringLiteral("100ms"));
-    EXPECT_EQ(w->gain1, QStringLiteral("500mV"));
-    EXPECT_EQ(w->gain2, QStringLiteral("   2V"));
+    EXPECT_EQ(acquisition::timeBase(w->trameAffichee().trame), QStringLiteral("100ms"));
+    EXPECT_EQ(w->trameAffichee().trame.gain1, "500mV");
+    EXPECT_EQ(w->trameAffichee().trame.gain2, "   2V");
     EXPECT_TRUE(w->com(1)->isChecked());
     EXPECT_FALSE(w->com(2)->isChecked());
     EXPECT_EQ(status(), QStringLiteral("Etat"));
@@ -152,7 +152,7 @@ TEST_F(Panel, FrameSetsTheIndicators)
     EXPECT_EQ(w->gainCH1->text(), QStringLiteral("200mV/div"));
     EXPECT_EQ(w->gainCH2->text(), QStringLiteral("   5V/div"));
     EXPECT_EQ(w->lblTime->text(), QStringLiteral(" 20us/div"));
-    EXPECT_EQ(w->timeBase, QStringLiteral(" 20us"));
+    EXPECT_EQ(acquisition::timeBase(w->trameAffichee().trame), QStringLiteral(" 20us"));
     EXPECT_EQ(w->lblTrig->text(), QStringLiteral("Norm B   <128"));
     EXPECT_TRUE(w->AC_CH(1)->isChecked());
     EXPECT_FALSE(w->AC_CH(2)->isChecked());
@@ -207,7 +207,7 @@ TEST_F(Panel, EmptyFrame)
     w->Reception("\x04\x1b");
     EXPECT_EQ(w->gainCH1->text(), QStringLiteral("/div"));
     EXPECT_EQ(w->lblTime->text(), QStringLiteral("s/div"));
-    EXPECT_EQ(w->timeBase, QStringLiteral("s"));
+    EXPECT_EQ(acquisition::timeBase(w->trameAffichee().trame), QStringLiteral("s"));
     EXPECT_EQ(w->lblTrig->text(), QStringLiteral("0"));
     EXPECT_TRUE(w->CH(1)->isChecked() && w->CH(2)->isChecked());
     EXPECT_EQ(status(), QStringLiteral("Rx OK"));
@@ -230,7 +230,7 @@ TEST_F(Panel, StoppedDisplayUpdatesEverythingButThePicture)
     f.ch1 = ramp(0, 3);
     w->Reception(onWire(frameText(f)));
     EXPECT_EQ(w->gainCH1->text(), QStringLiteral("  5mV/div"));
-    EXPECT_EQ(w->dataCH1, f.ch1);
+    EXPECT_EQ(w->historique.at(w->historique.size() - 1).trame.ch1, f.ch1);
     EXPECT_EQ(w->Scope->Image(), before);
     w->chkRunStop->setChecked(true);
     w->Reception(onWire(frameText(f)));
@@ -335,7 +335,7 @@ TEST_F(Panel, FramesThroughThePortInAwkwardChunks)
     for (char c : wire)
         com1.write(QByteArray(1, c));
     ASSERT_TRUE(waitFor([&] { return status() == QStringLiteral("Rx OK"); }));
-    EXPECT_EQ(w->dataCH1, f.ch1);
+    EXPECT_EQ(w->historique.at(w->historique.size() - 1).trame.ch1, f.ch1);
     EXPECT_EQ(w->gainCH1->text(), QStringLiteral("100mV/div"));
 }
 
@@ -430,20 +430,6 @@ TEST_F(Panel, ReselectingTheOpenPortReopensIt)
     EXPECT_EQ(w->open_com(1), 0);
     EXPECT_TRUE(w->MSComm1->PortOpen());
     EXPECT_EQ(comport(), QStringLiteral("COM1"));
-}
-
-TEST_F(Panel, MouseReleaseRetriesAFailedPortSilently)
-{
-    w->open_com(3);
-    dialogs.warnings.clear();
-    w->Scope_MouseUp(1, 0, 10, 10);
-    EXPECT_TRUE(dialogs.warnings.isEmpty());
-    EXPECT_EQ(comport(), QStringLiteral("COM3 erreur"));
-    qputenv("VANTOR_COM3", com2.path().toLocal8Bit()); // the device came back
-    w->Scope_MouseUp(1, 0, 10, 10);
-    EXPECT_TRUE(w->MSComm1->PortOpen());
-    EXPECT_EQ(comport(), QStringLiteral("COM3")) << "no box on a retry, but the status tells it works";
-    EXPECT_TRUE(dialogs.warnings.isEmpty());
 }
 
 TEST(PanelStartUp, AbsentComOneIsReportedAtStart)

@@ -135,14 +135,22 @@ TEST_F(Ouvrir, CsvHoldsTheFrameOnTheScreenWhileRunStopIsUnticked)
     w->Reception(shown);
     w->chkRunStop->click();
     const QImage picture = w->Scope->Image();
-    w->Reception(frame(" 12u", 1)); // decoded, not drawn
-    w->cmdScope->click();
+    const QByteArray newest = frame(" 12u", 1);
+    w->Reception(newest); // decoded, not drawn
+    w->CmdResetOffset(3)->click();
     EXPECT_EQ(w->Scope->Image(), picture) << "a redraw does not change which frame is shown";
-    dialogs.fileNames = {path("trame.csv")};
-    w->Save_Click();
-    const acquisition::TrameCsv::Lecture read = acquisition::TrameCsv::litFichier(path("trame.csv"));
     // The frame as decoded, less the board's terminator and end code.
-    EXPECT_TRUE(read.trame == acquisition::decodeFrame(shown.mid(1, shown.size() - 3)));
+    const auto saves = [&](const QByteArray& f) {
+        dialogs.fileNames = {path("trame.csv")};
+        dialogs.answers = {ui::Answer::Yes};
+        w->Save_Click();
+        return acquisition::TrameCsv::litFichier(path("trame.csv")).trame ==
+               acquisition::decodeFrame(f.mid(1, f.size() - 3));
+    };
+    EXPECT_TRUE(saves(shown));
+    w->cmdScope->click();
+    EXPECT_NE(w->Scope->Image(), picture) << "a mode button shows the board's newest, and saves follow";
+    EXPECT_TRUE(saves(newest));
 }
 
 TEST_F(Ouvrir, NoCsvBeforeAnyFrame)

@@ -1,5 +1,6 @@
 // A recording: how it stops, what it refuses, and every frame written whatever the screen shows.
 #include "acquisition/Chargement.h"
+#include "acquisition/Enregistrement.h"
 #include "acquisition/Fichier.h"
 #include "acquisition/TrameCsv.h"
 #include "support/Files.h"
@@ -9,9 +10,11 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <sys/stat.h>
 
 using namespace testing_support;
@@ -39,7 +42,7 @@ TEST_F(WindowTest, ADiskThatFillsStopsTheRecordingWithOneBoxNamingTheFile)
     w->Reception(onWire(frameText(f)));
     QCoreApplication::processEvents();
     EXPECT_EQ(dialogs.warnings.size(), 1) << "told once";
-    acquisition::Chargement c(1000);
+    acquisition::Chargement c;
     ASSERT_TRUE(c.ouvre(fichier));
     while (c.avance()) {
     }
@@ -104,4 +107,62 @@ TEST_F(WindowTest, ClosingWhileRecordingEndsItAndTellsNothingAfter)
     EXPECT_FALSE(w->enregistreur->actif());
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialogs.warnings.isEmpty()) << dialogs.warnings.join('\n').toStdString();
+}
+
+namespace {
+// A recording of `n` frames unlike each other, written as the recorder writes it: several slices.
+QString recording(const QTemporaryDir& dir, int n)
+{
+    const QString chemin = dir.filePath(QStringLiteral("longue.csv"));
+    QFile f(chemin);
+    if (!f.open(QIODevice::WriteOnly)) return {};
+    const acquisition::Enregistrement::Ecriture e(0, QLocale());
+    f.write(e.entete());
+    FrameFields fields;
+    for (int k = 0; k < n; ++k) {
+        fields.ch1 = ramp(k % 200, 1);
+        f.write(e.ligne({acquisition::decodeFrame(QByteArray(frameText(fields)).sliced(1)), 34 * k}));
+    }
+    return chemin;
+}
+} // namespace
+
+// A load's progress through the dialogs: Annuler, another "Ouvrir", Ctrl+R, each while it shows.
+TEST_F(WindowTest, ALoadGoesThroughItsProgress)
+{
+    QTemporaryDir dir;
+    const QString longue = recording(dir, 3000);
+    const QString seule = dir.filePath(QStringLiteral("trame.csv"));
+    w->Reception(onWire(frameText(FrameFields{})));
+    dialogs.fileNames = {seule};
+    w->Save_Click();
+    const auto charge = [&](std::function<bool(int)> pendant) {
+        dialogs.whileLoading = std::move(pendant);
+        dialogs.openNames = {longue};
+        w->Open_Click();
+        EXPECT_TRUE(waitFor([&] { return !w->chargementEnCours(); }, 10000));
+        EXPECT_TRUE(dialogs.warnings.isEmpty()) << dialogs.warnings.join('\n').toStdString();
+    };
+    // Annuler: what was found stays open, nothing more is read.
+    charge([](int) { return true; });
+    ASSERT_TRUE(w->affichage.sessionOuverte());
+    EXPECT_LT(w->affichage.sessionOuverte()->taille(), 3000);
+    // Another file opened meanwhile takes the load's place.
+    charge([&](int pas) {
+        if (pas == 0) dialogs.openNames = {seule}, w->Open_Click();
+        return false;
+    });
+    EXPECT_EQ(w->affichage.source(), acquisition::Affichage::Source::Fichier);
+    // A recording started meanwhile: the load goes on to the end, the board's frames are recorded.
+    const QString enr = dir.filePath(QStringLiteral("enr.csv"));
+    charge([&](int pas) {
+        if (pas == 0) dialogs.fileNames = {enr}, w->EnrSession_Click();
+        return false;
+    });
+    ASSERT_TRUE(w->affichage.sessionOuverte());
+    EXPECT_EQ(w->affichage.sessionOuverte()->taille(), 3000);
+    w->Reception(onWire(frameText(FrameFields{})));
+    EXPECT_EQ(w->enregistreur->trames(), 1);
+    EXPECT_EQ(w->affichage.source(), acquisition::Affichage::Source::Session) << "not drawn over the session";
+    EXPECT_EQ(dialogs.progressions, 3);
 }

@@ -1,15 +1,15 @@
 #include "acquisition/Chargement.h"
 
 #include "acquisition/CsvCommun.h"
+#include "acquisition/Fichier.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace acquisition {
 
-QByteArray Fichier::lit(qint64 n)
+QByteArray FichierLu::lit(qint64 n)
 {
     // Read where the load is, whatever a frame shown read meanwhile.
     if (!fichier.seek(lus)) {
@@ -25,7 +25,7 @@ QByteArray Fichier::lit(qint64 n)
     return octets;
 }
 
-Session::Session(std::shared_ptr<Fichier> fichier, const QString& chemin)
+Session::Session(std::shared_ptr<FichierLu> fichier, const QString& chemin)
     : fichier_(std::move(fichier)), format_(fichier_->lecture.format()), chemin_(chemin)
 {}
 
@@ -65,7 +65,7 @@ bool Session::suit()
     return taille() > avant;
 }
 
-Chargement::Chargement() : fichier_(std::make_shared<Fichier>(-1))
+Chargement::Chargement() : fichier_(std::make_shared<FichierLu>(-1))
 {
     fichier_->lecture.garderTrames(false);
 }
@@ -78,7 +78,7 @@ bool Chargement::ouvre(const QString& chemin, const QString& enregistre)
     taille_ = fichier_->fichier.size();
     // A single frame has no time of arrival: the time it was last written stands for it.
     modifieMs_ = fichier_->fichier.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch();
-    enregistre_ = !enregistre.isEmpty() && memeFichier(chemin, enregistre);
+    enregistre_ = !enregistre.isEmpty() && Fichier::memeFichier(chemin, enregistre);
     return true;
 }
 
@@ -142,15 +142,6 @@ QString Chargement::remarques(const QString& nom) const
                    .arg(nom)
                    .arg(l.lues());
     return dit.join(u'\n');
-}
-
-bool memeFichier(const QString& a, const QString& b)
-{
-    struct stat ea{}, eb{};
-    if (::stat(QFile::encodeName(a).constData(), &ea) != 0 ||
-        ::stat(QFile::encodeName(b).constData(), &eb) != 0)
-        return false;
-    return ea.st_dev == eb.st_dev && ea.st_ino == eb.st_ino;
 }
 
 } // namespace acquisition

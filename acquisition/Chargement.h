@@ -20,9 +20,9 @@ namespace acquisition {
 
 // The file being read and how far: shared by its load and the session it opens, which reads on
 // as the file grows.
-struct Fichier
+struct FichierLu
 {
-    explicit Fichier(qsizetype borne) : lecture(borne) {}
+    explicit FichierLu(qsizetype borne) : lecture(borne) {}
     QFile fichier;
     Enregistrement::Lecture lecture;
     qint64 lus = 0;
@@ -36,7 +36,7 @@ struct Fichier
 class Session
 {
 public:
-    Session(std::shared_ptr<Fichier> fichier, const QString& chemin);
+    Session(std::shared_ptr<FichierLu> fichier, const QString& chemin);
 
     qsizetype taille() const { return qsizetype(places_.size()); }
     bool isEmpty() const { return places_.empty(); }
@@ -59,7 +59,7 @@ public:
     bool suit();
 
 private:
-    std::shared_ptr<Fichier> fichier_;
+    std::shared_ptr<FichierLu> fichier_;
     Enregistrement::Format format_;
     QString chemin_;
     std::vector<Enregistrement::Place> places_;
@@ -96,7 +96,7 @@ public:
     bool enregistre() const { return enregistre_; }
 
 private:
-    std::shared_ptr<Fichier> fichier_;
+    std::shared_ptr<FichierLu> fichier_;
     std::shared_ptr<Session> session_;
     std::optional<TrameDatee> trameSeule_;
     QString chemin_;
@@ -105,8 +105,5 @@ private:
     QString refus_;
     bool enregistre_ = false;
 };
-
-// Whether two paths name the very same file (the same device and inode), not just the same text.
-bool memeFichier(const QString& a, const QString& b);
 
 } // namespace acquisition

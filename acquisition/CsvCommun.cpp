@@ -7,9 +7,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace acquisition::Csv {
 
@@ -118,6 +123,16 @@ std::optional<int> entier(const QString& texte, int max)
 
 QString ouvreFichierOrdinaire(QFile& fichier, const QString& chemin)
 {
+#ifdef Q_OS_WIN
+    // A device's name ("COM1", "NUL") opens as a file there: only a file on a disk is one.
+    fichier.setFileName(chemin);
+    if (!fichier.open(QIODevice::ReadOnly)) return fichier.errorString();
+    if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fichier.handle()))) != FILE_TYPE_DISK) {
+        fichier.close();
+        return QStringLiteral("ce n'est pas un fichier ordinaire");
+    }
+    return {};
+#else
     const int fd = ::open(QFile::encodeName(chemin).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return QString::fromLocal8Bit(std::strerror(errno));
     struct stat etat{};
@@ -130,6 +145,7 @@ QString ouvreFichierOrdinaire(QFile& fichier, const QString& chemin)
         return fichier.errorString();
     }
     return {};
+#endif
 }
 
 QString texteCouplage(bool ac)

@@ -1,8 +1,9 @@
 #include "acquisition/Enregistreur.h"
 
+#include "acquisition/DiskSync.h"
+
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace acquisition {
 
@@ -83,7 +84,7 @@ void Enregistreur::arrete()
 std::optional<QString> Enregistreur::pousse()
 {
     if (!fichier_.flush()) return fichier_.errorString();
-    if (::fdatasync(fichier_.handle()) != 0) return raisonSysteme(errno);
+    if (syncData(fichier_.handle()) != 0) return raisonSysteme(errno);
     return std::nullopt;
 }
 

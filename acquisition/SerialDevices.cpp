@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#ifndef Q_OS_WIN
 #include <QSerialPortInfo>
+#endif
 
 namespace acquisition {
 
@@ -13,10 +15,16 @@ namespace {
 // The same device under any of its names: links (/dev/serial/by-id/…) resolved.
 QString identity(const QString& path)
 {
+#ifdef Q_OS_WIN
+    // A port is its name ("COM3"): not a file to resolve.
+    return path;
+#else
     const QString canonical = QFileInfo(path).canonicalFilePath();
     return canonical.isEmpty() ? path : canonical;
+#endif
 }
 
+#ifndef Q_OS_WIN
 // The system's stable links to its serial devices in `folder`, by the device they point to.
 QHash<QString, QString> links(const QString& folder)
 {
@@ -45,6 +53,12 @@ QList<SerialDevice> systemDevices()
     }
     return devices;
 }
+
+bool deviceThere(const QString& location)
+{
+    return QFileInfo::exists(location);
+}
+#endif // Windows lists its ports in acquisition/win/
 
 QList<SerialDevice> otherDevices(const QList<SerialDevice>& devices)
 {

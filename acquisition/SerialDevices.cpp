@@ -34,8 +34,10 @@ QHash<QString, QString> links(const QString& folder)
         links.insert(link.canonicalFilePath(), link.absoluteFilePath());
     return links;
 }
+#endif
 } // namespace
 
+#ifndef Q_OS_WIN
 QList<SerialDevice> systemDevices()
 {
     const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();

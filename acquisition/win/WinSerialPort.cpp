@@ -266,8 +266,12 @@ void WinSerialPort::writeEnded()
     const QByteArray rest = inFlight_.mid(qsizetype(n));
     inFlight_.clear();
     if (!ok) {
-        // Aborted by clear(): what was dropped is not an error of the line.
-        if (code == ERROR_OPERATION_ABORTED) return;
+        // Aborted by clear(): what was dropped is no error of the line, and what was queued
+        // since goes now.
+        if (code == ERROR_OPERATION_ABORTED) {
+            startWrite();
+            return;
+        }
         failWith(WriteError, code);
         return;
     }

@@ -42,6 +42,26 @@ WinSerialPort::SerialPortError lineFailure(DWORD code)
         return WinSerialPort::ResourceError;
     }
 }
+// Whether the read or write just asked for is under way (ended at once or later, its event
+// says so): ERROR_SUCCESS; otherwise its event is reset and the system's code returned.
+DWORD underWay(BOOL done, OVERLAPPED& ov)
+{
+    const DWORD code = done ? ERROR_SUCCESS : GetLastError();
+    if (code == ERROR_SUCCESS || code == ERROR_IO_PENDING) return ERROR_SUCCESS;
+    ResetEvent(ov.hEvent);
+    return code;
+}
+
+// Whether the operation under way on `ov` has ended, and is then no longer: `n` bytes moved,
+// and `code` is its error (ERROR_SUCCESS when none).
+bool ended(HANDLE h, bool& underWay, OVERLAPPED& ov, DWORD& n, DWORD& code)
+{
+    if (!underWay) return false;
+    code = GetOverlappedResult(h, &ov, &n, FALSE) ? ERROR_SUCCESS : GetLastError();
+    if (code == ERROR_IO_INCOMPLETE) return false;
+    underWay = false;
+    return true;
+}
 } // namespace
 
 struct WinSerialPort::Overlapped
@@ -106,14 +126,9 @@ bool WinSerialPort::open(OpenMode mode)
         dcb.Parity = NOPARITY;
         dcb.StopBits = ONESTOPBIT;
         dcb.fBinary = TRUE;
-        dcb.fParity = FALSE;
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDsrSensitivity = FALSE;
-        dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
-        dcb.fNull = FALSE;
-        dcb.fAbortOnError = FALSE;
+        // No parity check, no flow control of any kind, nothing dropped, no stop on an error.
+        dcb.fParity = dcb.fOutxCtsFlow = dcb.fOutxDsrFlow = dcb.fDsrSensitivity = FALSE;
+        dcb.fOutX = dcb.fInX = dcb.fNull = dcb.fAbortOnError = FALSE;
         dcb.fDtrControl = DTR_CONTROL_ENABLE;
         dcb.fRtsControl = RTS_CONTROL_ENABLE;
         set = SetCommState(h, &dcb) && SetCommTimeouts(h, &timeouts);
@@ -179,32 +194,21 @@ void WinSerialPort::startRead()
 {
     if (handle_ == INVALID_HANDLE_VALUE || reading_) return;
     read_->ov.Offset = read_->ov.OffsetHigh = 0;
-    if (!ReadFile(handle_, read_->buffer, kReadChunk, nullptr, &read_->ov) &&
-        GetLastError() != ERROR_IO_PENDING) {
-        const DWORD code = GetLastError();
-        ResetEvent(read_->ov.hEvent);
-        failWith(ResourceError, code);
-        return;
-    }
-    // Ended at once or later, the event says so.
+    const DWORD code = underWay(ReadFile(handle_, read_->buffer, kReadChunk, nullptr, &read_->ov), read_->ov);
+    if (code != ERROR_SUCCESS) return failWith(ResourceError, code);
     reading_ = true;
     readDone_->setEnabled(true);
 }
 
 void WinSerialPort::readEnded()
 {
-    if (!reading_) return;
-    DWORD n = 0;
-    if (!GetOverlappedResult(handle_, &read_->ov, &n, FALSE)) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_IO_INCOMPLETE) return;
-        reading_ = false;
+    DWORD n = 0, code = 0;
+    if (!ended(handle_, reading_, read_->ov, n, code)) return;
+    if (code != ERROR_SUCCESS) {
         ResetEvent(read_->ov.hEvent);
         // A read that fails is a port that no longer answers: not issued again.
-        failWith(ResourceError, code);
-        return;
+        return failWith(ResourceError, code);
     }
-    reading_ = false;
     if (n > 0) {
         received_.append(read_->buffer, qsizetype(n));
         emit readyRead();
@@ -241,13 +245,11 @@ void WinSerialPort::startWrite()
     inFlight_.swap(queued_);
     queued_.clear();
     write_->ov.Offset = write_->ov.OffsetHigh = 0;
-    if (!WriteFile(handle_, inFlight_.constData(), DWORD(inFlight_.size()), nullptr, &write_->ov) &&
-        GetLastError() != ERROR_IO_PENDING) {
-        const DWORD code = GetLastError();
-        ResetEvent(write_->ov.hEvent);
+    const DWORD code = underWay(
+        WriteFile(handle_, inFlight_.constData(), DWORD(inFlight_.size()), nullptr, &write_->ov), write_->ov);
+    if (code != ERROR_SUCCESS) {
         inFlight_.clear();
-        failWith(WriteError, code);
-        return;
+        return failWith(WriteError, code);
     }
     writing_ = true;
     writeDone_->setEnabled(true);
@@ -255,27 +257,16 @@ void WinSerialPort::startWrite()
 
 void WinSerialPort::writeEnded()
 {
-    if (!writing_) return;
-    DWORD n = 0;
-    const bool ok = GetOverlappedResult(handle_, &write_->ov, &n, FALSE);
-    const DWORD code = ok ? ERROR_SUCCESS : GetLastError();
-    if (code == ERROR_IO_INCOMPLETE) return;
-    writing_ = false;
+    DWORD n = 0, code = 0;
+    if (!ended(handle_, writing_, write_->ov, n, code)) return;
     ResetEvent(write_->ov.hEvent);
     writeDone_->setEnabled(false);
     const QByteArray rest = inFlight_.mid(qsizetype(n));
     inFlight_.clear();
-    if (!ok) {
-        // Aborted by clear(): what was dropped is no error of the line, and what was queued
-        // since goes now.
-        if (code == ERROR_OPERATION_ABORTED) {
-            startWrite();
-            return;
-        }
-        failWith(WriteError, code);
-        return;
-    }
-    queued_.prepend(rest);
+    // Aborted by clear(): what was dropped is no error of the line, and what was queued since
+    // goes now.
+    if (code != ERROR_SUCCESS && code != ERROR_OPERATION_ABORTED) return failWith(WriteError, code);
+    if (code == ERROR_SUCCESS) queued_.prepend(rest);
     if (n > 0) emit bytesWritten(qint64(n));
     startWrite();
 }

@@ -1,5 +1,6 @@
 #include "acquisition/Enregistreur.h"
 
+#include "acquisition/DiskSync.h"
 #include "acquisition/Fichier.h"
 
 #include <QFile>
@@ -157,8 +158,8 @@ bool Enregistreur::arrete()
 {
     if (!ecriture_) return true;
     synchro_->attend();
-    const int e = ::fdatasync(fd_) != 0 ? errno : 0;
-    const Synchro::Nom nom = Synchro::nom(fd_, QFile::encodeName(chemin_));
+    const int e = syncData(fd_) != 0 ? errno : 0;
+    const Synchro::Nom nom = Synchro::nom(fd_, chemin_);
     if (e == 0 && nom == Synchro::Nom::LeFichier) {
         ferme();
         return true;

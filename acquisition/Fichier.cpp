@@ -1,23 +1,72 @@
 #include "acquisition/Fichier.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace acquisition::Fichier {
 
 namespace {
 const QString kPasOrdinaire = QStringLiteral("ce n'est pas un fichier ordinaire");
 
+#ifdef Q_OS_WIN
+// Windows' stat has no inode: a file is its volume and its index there.
+std::optional<BY_HANDLE_FILE_INFORMATION> information(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) return std::nullopt;
+    return info;
+}
+
+Identite de(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return {info.dwVolumeSerialNumber, (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+#else
 Identite de(const struct stat& etat)
 {
     return {quint64(etat.st_dev), quint64(etat.st_ino)};
 }
+#endif
 } // namespace
 
+#ifdef Q_OS_WIN
+std::optional<Identite> identite(const QString& chemin)
+{
+    if (chemin.isEmpty()) return std::nullopt;
+    const HANDLE h =
+        CreateFileW(reinterpret_cast<const wchar_t*>(QFileInfo(chemin).absoluteFilePath().utf16()), 0,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const std::optional<BY_HANDLE_FILE_INFORMATION> info = information(h);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (!info) return std::nullopt;
+    return de(*info);
+}
+
+std::optional<Identite> identite(int fd)
+{
+    if (fd < 0) return std::nullopt;
+    const std::optional<BY_HANDLE_FILE_INFORMATION> info = information(HANDLE(_get_osfhandle(fd)));
+    if (!info) return std::nullopt;
+    return de(*info);
+}
+
+quint64 liens(int fd)
+{
+    const std::optional<BY_HANDLE_FILE_INFORMATION> info = information(HANDLE(_get_osfhandle(fd)));
+    return info ? info->nNumberOfLinks : 1;
+}
+#else
 std::optional<Identite> identite(const QString& chemin)
 {
     struct stat etat{};
@@ -32,6 +81,13 @@ std::optional<Identite> identite(int fd)
     return de(etat);
 }
 
+quint64 liens(int fd)
+{
+    struct stat etat{};
+    return ::fstat(fd, &etat) == 0 ? quint64(etat.st_nlink) : 1;
+}
+#endif
+
 bool memeFichier(const QString& a, const QString& b)
 {
     const std::optional<Identite> ia = identite(a);
@@ -44,6 +100,26 @@ QString raisonSysteme(int erreur)
     return QString::fromLocal8Bit(std::strerror(erreur));
 }
 
+#ifdef Q_OS_WIN
+Ouvert ouvreOrdinaire(const QString& chemin, int drapeaux)
+{
+    const int fd = ::_wopen(reinterpret_cast<const wchar_t*>(chemin.utf16()),
+                            drapeaux | O_BINARY | O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return {-1, raisonSysteme(errno)};
+    // A device's name ("COM1", "NUL") opens as a file there: only a file on a disk is one.
+    if (GetFileType(HANDLE(_get_osfhandle(fd))) != FILE_TYPE_DISK) {
+        ::_close(fd);
+        return {-1, kPasOrdinaire};
+    }
+    return {fd, {}};
+}
+
+QString refusCible(const QString& chemin)
+{
+    const QFileInfo f(chemin);
+    return !f.exists() || f.isFile() ? QString() : kPasOrdinaire;
+}
+#else
 Ouvert ouvreOrdinaire(const QString& chemin, int drapeaux)
 {
     const int fd =
@@ -66,6 +142,7 @@ QString refusCible(const QString& chemin)
     if (::stat(QFile::encodeName(chemin).constData(), &etat) != 0 || S_ISREG(etat.st_mode)) return {};
     return kPasOrdinaire;
 }
+#endif
 
 QString refusSurLecture(const QString& chemin, const QString& fichierLu)
 {

@@ -19,6 +19,8 @@ struct Identite
 std::optional<Identite> identite(const QString& chemin);
 // The file open as `fd`.
 std::optional<Identite> identite(int fd);
+// How many names the file open as `fd` still has (0 once removed).
+quint64 liens(int fd);
 // Whether `a` and `b` name the very same existing file.
 bool memeFichier(const QString& a, const QString& b);
 

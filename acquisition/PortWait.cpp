@@ -50,12 +50,12 @@ std::optional<PortChoice> PortWait::locate(const PortChoice& wanted, bool mayLis
 {
     const SerialDevice& d = wanted.device;
     if (wanted.commPort > 0) {
-        if (!QFileInfo::exists(SerialLink::deviceName(wanted.commPort))) return std::nullopt;
+        if (!deviceThere(SerialLink::deviceName(wanted.commPort))) return std::nullopt;
         return wanted;
     }
     if (!d.usb) {
         // Known by its path alone: that path or nothing.
-        if (!QFileInfo::exists(d.location)) return std::nullopt;
+        if (!deviceThere(d.location)) return std::nullopt;
         return wanted;
     }
     // The system's own link names this very adapter, when it has a serial number: no need to

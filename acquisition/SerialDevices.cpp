@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#ifndef Q_OS_WIN
 #include <QSerialPortInfo>
+#endif
 
 namespace acquisition {
 
@@ -14,10 +16,16 @@ namespace {
 // The same device under any of its names: links (/dev/serial/by-id/…) resolved.
 QString identity(const QString& path)
 {
+#ifdef Q_OS_WIN
+    // A port is its name ("COM3"): not a file to resolve.
+    return path;
+#else
     const QString canonical = QFileInfo(path).canonicalFilePath();
     return canonical.isEmpty() ? path : canonical;
+#endif
 }
 
+#ifndef Q_OS_WIN
 // The system's stable links to its serial devices in `folder`, by the device they point to.
 QHash<QString, QString> links(const QString& folder)
 {
@@ -27,8 +35,10 @@ QHash<QString, QString> links(const QString& folder)
         links.insert(link.canonicalFilePath(), link.absoluteFilePath());
     return links;
 }
+#endif
 } // namespace
 
+#ifndef Q_OS_WIN
 QList<SerialDevice> systemDevices()
 {
     const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
@@ -46,6 +56,12 @@ QList<SerialDevice> systemDevices()
     }
     return devices;
 }
+
+bool deviceThere(const QString& location)
+{
+    return QFileInfo::exists(location);
+}
+#endif // Windows lists its ports in acquisition/win/
 
 QList<SerialDevice> otherDevices(const QList<SerialDevice>& devices)
 {

@@ -36,6 +36,9 @@ struct SerialDevice
 // Where the list comes from: the system's (systemDevices), or one a test gives.
 using DeviceLister = std::function<QList<SerialDevice>()>;
 QList<SerialDevice> systemDevices();
+// Whether the device at `location` is there now: its file on Linux; on Windows, the port's
+// name, which the system keeps while a driver serves it.
+bool deviceThere(const QString& location);
 
 // The devices to offer beside COM1 to COM4: those that are not already the device of one of
 // them (a VANTOR_COMn naming /dev/ttyUSB0, or a link to it), in the order given.

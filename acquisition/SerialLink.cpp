@@ -26,19 +26,19 @@ bool closedToUs([[maybe_unused]] const QString& device)
 
 SerialLink::SerialLink(QObject* parent) : QObject(parent)
 {
-    connect(&port_, &QSerialPort::readyRead, this, [this] {
+    connect(&port_, &SerialPort::readyRead, this, [this] {
         commEvent_ = kEventReceive;
         emit OnComm();
     });
-    connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+    connect(&port_, &SerialPort::errorOccurred, this, &SerialLink::onError);
     watch_.setInterval(kWatchMs);
     connect(&watch_, &QTimer::timeout, this, &SerialLink::watch);
-    connect(&port_, &QSerialPort::bytesWritten, this, &SerialLink::written);
+    connect(&port_, &SerialPort::bytesWritten, this, &SerialLink::written);
     writeLimit_.setSingleShot(true);
     writeLimit_.setInterval(kWriteLimitMs);
     connect(&writeLimit_, &QTimer::timeout, this, [this] {
         // What never went is not sent late, when the board no longer expects it.
-        port_.clear(QSerialPort::Output);
+        port_.clear(SerialPort::Output);
         writeFailedWith(
             QStringLiteral("le port %1 n'a rien envoyé en %2 ms").arg(caption()).arg(kWriteLimitMs));
     });
@@ -110,14 +110,14 @@ bool SerialLink::setPortOpen(bool open)
     port_.setPortName(name);
     port_.setReadBufferSize(0);
     port_.setBaudRate(115200);
-    port_.setDataBits(QSerialPort::Data8);
-    port_.setParity(QSerialPort::NoParity);
-    port_.setStopBits(QSerialPort::OneStop);
-    port_.setFlowControl(QSerialPort::NoFlowControl);
+    port_.setDataBits(SerialPort::Data8);
+    port_.setParity(SerialPort::NoParity);
+    port_.setStopBits(SerialPort::OneStop);
+    port_.setFlowControl(SerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadWrite)) {
         error_ = port_.errorString();
         // Qt words a device held by another program as a permission error too.
-        const bool refused = port_.error() == QSerialPort::PermissionError;
+        const bool refused = port_.error() == SerialPort::PermissionError;
         refusedForRights_ = refused && closedToUs(name);
         refusedAsBusy_ = refused && !refusedForRights_;
         port_.clearError();
@@ -153,9 +153,9 @@ void SerialLink::collect()
 template <class Probe> void SerialLink::probe(Probe ask)
 {
     // An error the port met before is not this probe's to clear; onError has seen it anyway.
-    const bool clean = port_.error() == QSerialPort::NoError;
+    const bool clean = port_.error() == SerialPort::NoError;
     ask();
-    if (clean && port_.isOpen() && port_.error() != QSerialPort::NoError) port_.clearError();
+    if (clean && port_.isOpen() && port_.error() != SerialPort::NoError) port_.clearError();
 }
 
 bool SerialLink::Output(QByteArrayView bytes)
@@ -194,10 +194,10 @@ void SerialLink::writeFailedWith(const QString& reason)
     emit writeFailed(reason);
 }
 
-void SerialLink::onError(QSerialPort::SerialPortError error)
+void SerialLink::onError(SerialPort::SerialPortError error)
 {
     if (!port_.isOpen()) return;
-    if (error == QSerialPort::WriteError) {
+    if (error == SerialPort::WriteError) {
         const QString reason = port_.errorString();
         port_.clearError();
         writeFailedWith(reason);
@@ -205,7 +205,7 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
     }
     // A vanished device shows as a resource error, or (a pty whose other end closed) as a
     // read that finds the end of the file: either way the port is dead.
-    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
+    if (error != SerialPort::ResourceError && error != SerialPort::ReadError) return;
     // Closing at once also stops the port watching a dead device.
     const QString reason = port_.errorString();
     closePort(reason);

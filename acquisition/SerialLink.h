@@ -1,10 +1,10 @@
 #pragma once
 
 #include "acquisition/PortMemory.h"
+#include "acquisition/SerialPort.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 #include <QTimer>
 
@@ -71,7 +71,7 @@ signals:
     void writeFailed(const QString& reason);
 
 private:
-    void onError(QSerialPort::SerialPortError error);
+    void onError(SerialPort::SerialPortError error);
     void watch();
     void closePort(const QString& why);
     void written(qint64 bytes);
@@ -79,7 +79,7 @@ private:
     // Asks the port something it may answer with an error, and clears only that error.
     template <class Probe> void probe(Probe ask);
 
-    QSerialPort port_;
+    SerialPort port_;
     QTimer watch_;
     QTimer writeLimit_;
     qint64 pending_ = 0;  // bytes queued and not yet written

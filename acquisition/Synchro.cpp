@@ -1,15 +1,15 @@
 #include "acquisition/Synchro.h"
 
-#include <QFile>
+#include "acquisition/DiskSync.h"
+#include "acquisition/Fichier.h"
+
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace acquisition {
 
 Synchro::Synchro(int fd, const QString& chemin, Rendu rendu)
-    : fd_(fd), chemin_(QFile::encodeName(chemin)), rendu_(std::move(rendu)), fil_([this] { travaille(); })
+    : fd_(fd), chemin_(chemin), rendu_(std::move(rendu)), fil_([this] { travaille(); })
 {}
 
 Synchro::~Synchro()
@@ -54,19 +54,19 @@ void Synchro::travaille()
     }
 }
 
-Synchro::Nom Synchro::nom(int fd, const QByteArray& chemin)
+Synchro::Nom Synchro::nom(int fd, const QString& chemin)
 {
-    struct stat fichier{}, nomme{};
-    const bool existe = ::stat(chemin.constData(), &nomme) == 0;
-    if (::fstat(fd, &fichier) != 0) return Nom::LeFichier; // nothing known: nothing said
-    if (existe && nomme.st_dev == fichier.st_dev && nomme.st_ino == fichier.st_ino) return Nom::LeFichier;
-    if (fichier.st_nlink > 0) return Nom::Deplace;
-    return existe ? Nom::Remplace : Nom::Supprime;
+    const std::optional<Fichier::Identite> fichier = Fichier::identite(fd);
+    if (!fichier) return Nom::LeFichier; // nothing known: nothing said
+    const std::optional<Fichier::Identite> nomme = Fichier::identite(chemin);
+    if (nomme == fichier) return Nom::LeFichier;
+    if (Fichier::liens(fd) > 0) return Nom::Deplace;
+    return nomme ? Nom::Remplace : Nom::Supprime;
 }
 
 Synchro::Bilan Synchro::traite(Bilan b) const
 {
-    if (b.pousse && ::fdatasync(fd_) != 0) b.erreur = errno;
+    if (b.pousse && syncData(fd_) != 0) b.erreur = errno;
     b.nom = nom(fd_, chemin_);
     return b;
 }

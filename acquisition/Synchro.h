@@ -34,7 +34,7 @@ public:
     using Rendu = std::function<void(const Bilan&)>;
 
     // What `chemin` names now, for the file open as `fd`.
-    static Nom nom(int fd, const QByteArray& chemin);
+    static Nom nom(int fd, const QString& chemin);
 
     Synchro(int fd, const QString& chemin, Rendu rendu);
     // Waits for the push under way.
@@ -53,7 +53,7 @@ private:
     Bilan traite(Bilan b) const;
 
     const int fd_;
-    const QByteArray chemin_;
+    const QString chemin_;
     const Rendu rendu_;
     std::mutex verrou_;
     std::condition_variable reveil_, calme_;

@@ -178,3 +178,31 @@ run_in_root() {
       /bin/bash -c 'cd "$1" && shift && exec "$@"' bash "$dir" "$@"
   )
 }
+
+# "X Y W H" of the window titled NAME on the X display :DISPLAY, or nothing while it has none.
+window_geometry() {
+  DISPLAY=":$1" xwininfo -name "$2" 2>/dev/null \
+    | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {h=$NF}
+           END { if (w) print x, y, w, h }'
+}
+
+# How many pixels of the colour #rrggbb the rectangle X Y W H of an Xvfb screen holds, read from
+# the screen's file (Xvfb -fbdir: an XWD image of 32-bit pixels).
+colour_pixels() {
+  python3 - "$@" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+x, y, w, h = map(int, sys.argv[2:6])
+r, g, b = bytes.fromhex(sys.argv[6].lstrip("#"))
+f = struct.unpack(">25I", data[:100])
+header, bpp, stride, ncolors = f[0], f[11], f[12], f[19]
+assert bpp == 32, bpp
+start = header + 12 * ncolors
+want = bytes((b, g, r))  # 32-bit pixels, least significant byte first: blue, green, red, pad
+count = 0
+for row in range(max(y, 0), y + h):
+    line = data[start + row * stride + 4 * max(x, 0): start + row * stride + 4 * (x + w)]
+    count += sum(1 for i in range(0, len(line), 4) if line[i:i + 3] == want)
+print(count)
+PY
+}

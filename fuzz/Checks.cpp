@@ -187,8 +187,9 @@ void checkAgainst(const ui::FormPrinc& w, const WireModel& model, quint64 frames
     if (w.AC_CH(1)->isChecked() != (at(f, 16, 2) == "ac") ||
         w.AC_CH(2)->isChecked() != (at(f, 196, 2) == "ac"))
         fail("coupling boxes");
-    // The channel boxes are the frame's on the screen: a frozen one keeps its own.
-    if (justDecoded && w.chkRunStop->isChecked() && !w.CH(1)->isChecked())
+    // The channel boxes are the frame's on the screen: a frozen one keeps its own, and so does a
+    // drag's picture (a button held from an earlier input included) until the release.
+    if (justDecoded && w.chkRunStop->isChecked() && !w.affichage.tenu() && !w.CH(1)->isChecked())
         fail("CH1 not shown after a frame");
 
     const acquisition::DecodedFrame d = acquisition::decodeFrame(f);

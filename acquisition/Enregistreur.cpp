@@ -175,7 +175,9 @@ bool Enregistreur::arrete()
 
 void Enregistreur::echoue(const QString& raison, qint64 taille, qint64 trames, bool garde)
 {
-    if (taille >= 0) ::ftruncate(fd_, taille);
+    // A cut that fails leaves the file longer, never shorter: nothing more to do about it.
+    if (taille >= 0 && ::ftruncate(fd_, taille) != 0) {
+    }
     ferme();
     garde_ = garde;
     tramesGardees_ = trames;

@@ -162,7 +162,8 @@ void BM_OpenSession(benchmark::State& state)
         for (bool more = true; more; ++slices) {
             t.start();
             more = c.avance();
-            benchmark::DoNotOptimize(c.session());
+            auto session = c.session();
+            benchmark::DoNotOptimize(session);
             longest = std::max(longest, double(t.nsecsElapsed()) / 1e6);
         }
     }

@@ -29,6 +29,15 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+#ifdef Q_OS_WIN
+    // Headless Qt on Windows reads its fonts from one folder and finds none of its own: without
+    // them every text is laid out as boxes a hundred thousand pixels away. The system's folder,
+    // or the one the test run names (Wine's own is empty; it passes no QT_ variable either).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR"))
+        qputenv("QT_QPA_FONTDIR", qEnvironmentVariableIsEmpty("VANTOR_TEST_FONTS")
+                                      ? qgetenv("WINDIR") + "\\Fonts"
+                                      : qgetenv("VANTOR_TEST_FONTS"));
+#endif
     QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings);

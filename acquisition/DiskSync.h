@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <cerrno>
 
 #ifdef Q_OS_WIN

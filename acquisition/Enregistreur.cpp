@@ -102,7 +102,7 @@ bool Enregistreur::demarre(const QString& chemin, qint64 debutMs, const QLocale&
     // Called on the push's thread: only handed over, to be read on this one.
     synchro_ = std::make_unique<Synchro>(fd_, chemin, [this, session](const Synchro::Bilan& b) {
         QMetaObject::invokeMethod(this, [this, session, b] { recu(session, b); }, Qt::QueuedConnection);
-    });
+    }, pousse);
     ecriture_.emplace(ecriture);
     debutMs_ = debutMs;
     trames_ = tramesSurDisque_ = 0;
@@ -158,7 +158,7 @@ bool Enregistreur::arrete()
 {
     if (!ecriture_) return true;
     synchro_->attend();
-    const int e = syncData(fd_) != 0 ? errno : 0;
+    const int e = pousse(fd_) != 0 ? errno : 0;
     const Synchro::Nom nom = Synchro::nom(fd_, chemin_);
     if (e == 0 && nom == Synchro::Nom::LeFichier) {
         ferme();

@@ -6,6 +6,7 @@
 // waits for the disk while recording. The file is known by what it is, not by its name: one
 // removed, replaced or moved by another program is noticed within a second and stops the
 // recording. A write or push that fails stops the recording once, with the system's reason.
+#include "acquisition/DiskSync.h"
 #include "acquisition/Enregistrement.h"
 #include "acquisition/Synchro.h"
 #include "acquisition/TrameDatee.h"
@@ -27,6 +28,9 @@ public:
 
     explicit Enregistreur(QObject* parent = nullptr);
     ~Enregistreur() override;
+
+    // Where the pushes go: the disk, or what a test plays (taken at each start).
+    Synchro::Pousse pousse = syncData;
 
     // Creates (or replaces) `chemin`, which must be a regular file, and writes the head; false,
     // with erreur(), when it cannot.

@@ -8,8 +8,8 @@
 
 namespace acquisition {
 
-Synchro::Synchro(int fd, const QString& chemin, Rendu rendu)
-    : fd_(fd), chemin_(chemin), rendu_(std::move(rendu)), fil_([this] { travaille(); })
+Synchro::Synchro(int fd, const QString& chemin, Rendu rendu, Pousse pousse)
+    : fd_(fd), chemin_(chemin), rendu_(std::move(rendu)), pousse_(pousse), fil_([this] { travaille(); })
 {}
 
 Synchro::~Synchro()
@@ -66,7 +66,7 @@ Synchro::Nom Synchro::nom(int fd, const QString& chemin)
 
 Synchro::Bilan Synchro::traite(Bilan b) const
 {
-    if (b.pousse && syncData(fd_) != 0) b.erreur = errno;
+    if (b.pousse && pousse_(fd_) != 0) b.erreur = errno;
     b.nom = nom(fd_, chemin_);
     return b;
 }

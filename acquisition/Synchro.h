@@ -32,11 +32,13 @@ public:
         Nom nom = Nom::LeFichier;
     };
     using Rendu = std::function<void(const Bilan&)>;
+    // How a push is made: the disk's (syncData), or what a test plays; called on the thread.
+    using Pousse = int (*)(int fd);
 
     // What `chemin` names now, for the file open as `fd`.
     static Nom nom(int fd, const QString& chemin);
 
-    Synchro(int fd, const QString& chemin, Rendu rendu);
+    Synchro(int fd, const QString& chemin, Rendu rendu, Pousse pousse);
     // Waits for the push under way.
     ~Synchro();
     Synchro(const Synchro&) = delete;
@@ -55,6 +57,7 @@ private:
     const int fd_;
     const QString chemin_;
     const Rendu rendu_;
+    const Pousse pousse_;
     std::mutex verrou_;
     std::condition_variable reveil_, calme_;
     std::optional<Bilan> demande_;

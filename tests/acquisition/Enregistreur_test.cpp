@@ -1,10 +1,14 @@
 #include "acquisition/Chargement.h"
 #include "acquisition/Enregistreur.h"
+#include "acquisition/Fichier.h"
 #include "support/Files.h"
+#include "support/Wait.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <atomic>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -42,6 +46,16 @@ Relu relu(const QString& chemin)
         for (qsizetype i = 0; i < s->taille(); ++i)
             r.trames << *s->trame(i);
     r.coupee = c.lecture().coupee();
+    return r;
+}
+
+// The disk as a test plays it: each push as the system makes it, until `refus` is an errno.
+std::atomic<int> refus{0}, poussees{0};
+int pousseJouee(int fd)
+{
+    if (const int e = refus.load()) return errno = e, -1;
+    const int r = acquisition::syncData(fd);
+    ++poussees;
     return r;
 }
 
@@ -96,4 +110,29 @@ TEST(Enregistreur, AFileRemovedReplacedOrMovedStopsTheRecording)
         QCoreApplication::processEvents();
         EXPECT_EQ(echec.size(), 1);
     }
+}
+
+// A push that fails: what it covered may never have reached the disk, so the file ends where
+// the last good push did, and the reason is the system's.
+TEST(Enregistreur, AFailedPushCutsTheFileBackToTheLastGoodOne)
+{
+    QTemporaryDir dir;
+    const QString chemin = dir.filePath("session.csv");
+    acquisition::Enregistreur r;
+    r.pousse = pousseJouee;
+    refus = 0, poussees = 0;
+    QSignalSpy echec(&r, &acquisition::Enregistreur::echec);
+    ASSERT_TRUE(r.demarre(chemin, trame(0).arriveeMs));
+    r.ecrit(trame(0));
+    r.ecrit(trame(1));
+    ASSERT_TRUE(testing_support::waitFor([] { return poussees > 0; }, 5000));
+    refus = EIO;
+    r.ecrit(trame(2));
+    ASSERT_TRUE(echec.wait(5000));
+    EXPECT_EQ(echec.at(0).at(0).toString(), acquisition::Fichier::raisonSysteme(EIO));
+    EXPECT_FALSE(r.actif());
+    EXPECT_EQ(r.tramesGardees(), 2);
+    const Relu lu = relu(chemin);
+    EXPECT_EQ(lu.trames.size(), 2);
+    EXPECT_FALSE(lu.coupee) << "cut at a row's end";
 }

@@ -100,9 +100,12 @@ bool Enregistreur::demarre(const QString& chemin, qint64 debutMs, const QLocale&
     fd_ = ouvert.fd;
     const quint64 session = ++session_;
     // Called on the push's thread: only handed over, to be read on this one.
-    synchro_ = std::make_unique<Synchro>(fd_, chemin, [this, session](const Synchro::Bilan& b) {
-        QMetaObject::invokeMethod(this, [this, session, b] { recu(session, b); }, Qt::QueuedConnection);
-    }, pousse);
+    synchro_ = std::make_unique<Synchro>(
+        fd_, chemin,
+        [this, session](const Synchro::Bilan& b) {
+            QMetaObject::invokeMethod(this, [this, session, b] { recu(session, b); }, Qt::QueuedConnection);
+        },
+        pousse);
     ecriture_.emplace(ecriture);
     debutMs_ = debutMs;
     trames_ = tramesSurDisque_ = 0;

@@ -12,22 +12,6 @@ namespace {
 constexpr DWORD kIdleReadMs = 1000;
 constexpr DWORD kReadChunk = 4096;
 
-// Why an open failed: no such port, or another program holds it (Windows opens a COM port
-// for one program at a time, and says so as a refusal).
-WinSerialPort::SerialPortError openFailure(DWORD code)
-{
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return WinSerialPort::DeviceNotFoundError;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-        return WinSerialPort::PermissionError;
-    default:
-        return WinSerialPort::OpenError;
-    }
-}
-
 // An open port's question that fails: a port that cannot answer it (a virtual one without
 // modem lines), or else a device gone (an adapter unplugged, a driver stopped).
 WinSerialPort::SerialPortError lineFailure(DWORD code)
@@ -71,6 +55,20 @@ struct WinSerialPort::Overlapped
     OVERLAPPED ov = {};
     char buffer[kReadChunk];
 };
+
+WinSerialPort::SerialPortError WinSerialPort::openFailure(unsigned long code)
+{
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return DeviceNotFoundError;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return PermissionError;
+    default:
+        return OpenError;
+    }
+}
 
 WinSerialPort::WinSerialPort(QObject* parent)
     : QIODevice(parent), handle_(INVALID_HANDLE_VALUE), read_(std::make_unique<Overlapped>()),

@@ -51,6 +51,10 @@ public:
     explicit WinSerialPort(QObject* parent = nullptr);
     ~WinSerialPort() override;
 
+    // Why an open failed, from the system's code: no such port, or another program holds it
+    // (Windows opens a COM port for one program at a time, and says so as a refusal).
+    static SerialPortError openFailure(unsigned long code);
+
     // "COM3", as the system names it.
     void setPortName(const QString& name) { name_ = name; }
     QString portName() const { return name_; }

@@ -3,11 +3,13 @@
 #include "acquisition/PortLife.h"
 #include "acquisition/SerialDevices.h"
 #include "acquisition/SerialLink.h"
+#include "acquisition/win/WinSerialPort.h"
 #include "support/Wait.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 namespace {
 
@@ -59,6 +61,22 @@ TEST(ComPort, TheBoardsFramesArriveAndAKeyIsSent)
     EXPECT_EQ(failed.count(), 0);
     const QList<acquisition::SerialDevice> listed = acquisition::systemDevices();
     EXPECT_TRUE(std::any_of(listed.begin(), listed.end(), [](const auto& d) { return d.name == "COM1"; }));
+}
+
+// Which refusals of an open say another program holds the port (the busy sentence): Wine
+// opens a port twice, so they are checked from the system's codes.
+TEST(ComPort, TheSystemsRefusalsAreToldApart)
+{
+    using P = acquisition::WinSerialPort;
+    const std::pair<DWORD, P::SerialPortError> rows[] = {
+        {ERROR_ACCESS_DENIED, P::PermissionError},
+        {ERROR_SHARING_VIOLATION, P::PermissionError},
+        {ERROR_FILE_NOT_FOUND, P::DeviceNotFoundError},
+        {ERROR_PATH_NOT_FOUND, P::DeviceNotFoundError},
+        {ERROR_GEN_FAILURE, P::OpenError},
+    };
+    for (const auto& [code, kind] : rows)
+        EXPECT_EQ(P::openFailure(code), kind) << code;
 }
 
 // The port's life on Windows, as its table on Linux where Wine can play it (it lets a second

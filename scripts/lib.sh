@@ -37,18 +37,42 @@ as_root() {
 }
 
 # Installs those of the given packages that are missing. Another apt or dpkg (an update
-# running in the background) holds a lock: wait for it rather than fail.
-install_packages() {
-  local missing=() p
+# running in the background) holds a lock: wait for it rather than fail. The project's own
+# scripts, which CI runs side by side, take turns on a lock of their own, and an update finding
+# the package lists locked (dpkg's lock timeout does not cover them) tries again for ten minutes.
+missing_of() {
+  local p
   for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
   done
+}
+install_packages() {
+  local missing
+  mapfile -t missing < <(missing_of "$@")
   [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local apt=(apt-get -o DPkg::Lock::Timeout=600)
-  as_root "${apt[@]}" update -qq || die "apt-get update failed"
-  as_root env DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" \
-    || die "could not install ${missing[*]}"
+  local lock="${TMPDIR:-/tmp}/vantorlcd-apt.lock" fd
+  (umask 000 && : >>"$lock") 2>/dev/null || true
+  exec {fd}<"$lock"
+  flock "$fd"
+  # Another of the project's scripts may have installed them meanwhile.
+  mapfile -t missing < <(missing_of "$@")
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local apt=(apt-get -o DPkg::Lock::Timeout=600) tries=0 log
+    log="$(mktemp)"
+    until as_root "${apt[@]}" update -qq 2>"$log"; do
+      if ! grep -q "Could not get lock" "$log" || [ $((++tries)) -ge 120 ]; then
+        cat "$log" >&2
+        rm -f "$log"
+        die "apt-get update failed"
+      fi
+      sleep 5
+    done
+    rm -f "$log"
+    as_root env DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" \
+      || die "could not install ${missing[*]}"
+  fi
+  exec {fd}<&-
 }
 
 # The project's packages and the given ones.

@@ -32,12 +32,17 @@ struct FakeDialogs final : ui::Dialogs
     // cancels it there.
     std::function<bool(int)> whileLoading;
     int progressions = 0; // progress dialogs asked for
+    int progressShowing = 0, boxesUnderProgress = 0;
 
     QStringList warnings;
     QStringList questions;
     std::vector<Request> saveRequests, openRequests;
 
-    void warning(QWidget*, const QString& text) override { warnings << text; }
+    void warning(QWidget*, const QString& text) override
+    {
+        warnings << text;
+        if (progressShowing) ++boxesUnderProgress;
+    }
     ui::Answer question(QWidget*, const QString& text) override
     {
         questions << text;
@@ -65,7 +70,8 @@ struct FakeDialogs final : ui::Dialogs
         FakeDialogs& d;
         int steps = 0;
         bool cancelled = false;
-        explicit Progress(FakeDialogs& dialogs) : d(dialogs) {}
+        explicit Progress(FakeDialogs& dialogs) : d(dialogs) { ++d.progressShowing; }
+        ~Progress() override { --d.progressShowing; }
         void avance(double) override
         {
             if (d.whileLoading && d.whileLoading(steps++)) cancelled = true;

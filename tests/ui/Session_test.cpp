@@ -165,4 +165,15 @@ TEST_F(WindowTest, ALoadGoesThroughItsProgress)
     EXPECT_EQ(w->enregistreur->trames(), 1);
     EXPECT_EQ(w->affichage.source(), acquisition::Affichage::Source::Session) << "not drawn over the session";
     EXPECT_EQ(dialogs.progressions, 3);
+    // A damaged row: the box that tells it comes once the progress has gone.
+    QFile f(longue);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.seek(f.size() / 2) && f.write("\n?\n") == 3);
+    f.close();
+    dialogs.whileLoading = {};
+    dialogs.openNames = {longue};
+    w->Open_Click();
+    EXPECT_TRUE(waitFor([&] { return !w->chargementEnCours(); }, 10000));
+    EXPECT_EQ(dialogs.progressions, 4);
+    EXPECT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_EQ(dialogs.boxesUnderProgress, 0);
 }

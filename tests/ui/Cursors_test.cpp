@@ -132,6 +132,15 @@ TEST_F(Cursors, ADragHoldsThePictureNotThePort)
     send(QEvent::MouseButtonRelease, px(100, 100), Qt::LeftButton, Qt::NoButton);
     EXPECT_NE(w->Scope->Image(), held) << "the release shows the newest";
     EXPECT_EQ(comport(), QStringLiteral("COM1"));
+    // A box takes the release: it ends the drag, and the next frame is drawn.
+    send(QEvent::MouseButtonPress, px(100, 100), Qt::LeftButton, Qt::LeftButton);
+    w->open_com(3);
+    ASSERT_EQ(dialogs.warnings.size(), 1);
+    const QImage boxed = w->Scope->Image();
+    FrameFields other;
+    other.ch1 = ramp(5, 2);
+    w->Reception(onWire(frameText(other)));
+    EXPECT_NE(w->Scope->Image(), boxed);
 }
 
 TEST_F(Cursors, LinesSurviveAModeSwitchAndANewFrame)

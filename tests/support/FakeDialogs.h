@@ -27,6 +27,7 @@ struct FakeDialogs final : ui::Dialogs
     std::deque<std::optional<QString>> openNames; // open dialog
     // What happens on screen while the user looks at a save dialog, or at a question.
     std::function<void()> whileChoosing, whileAsking;
+    std::function<void(QWidget* parent)> whileWarned;
 
     // What happens while a load shows its progress, at each of its steps (0 the first); true
     // cancels it there.
@@ -38,10 +39,11 @@ struct FakeDialogs final : ui::Dialogs
     QStringList questions;
     std::vector<Request> saveRequests, openRequests;
 
-    void warning(QWidget*, const QString& text) override
+    void warning(QWidget* parent, const QString& text) override
     {
         warnings << text;
         if (progressShowing) ++boxesUnderProgress;
+        if (whileWarned) whileWarned(parent);
     }
     ui::Answer question(QWidget*, const QString& text) override
     {

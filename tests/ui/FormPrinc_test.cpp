@@ -436,11 +436,20 @@ TEST(PanelStartUp, AbsentComOneIsReportedAtStart)
 {
     FakeDialogs dialogs;
     qputenv("VANTOR_COM1", "/nonexistent/vantor-com1");
+    // A frame decoded while the box is open (a board on another port, say) is not overwritten by
+    // the defaults once it closes.
+    FrameFields f;
+    f.gain1 = "100mV";
+    dialogs.whileWarned = [&](QWidget* parent) {
+        static_cast<ui::FormPrinc*>(parent)->Reception(onWire(frameText(f)));
+    };
     ui::FormPrinc w(dialogs);
     EXPECT_EQ(w.panel(QStringLiteral("comport"))->text(), QStringLiteral("COM1 erreur"));
     EXPECT_EQ(dialogs.warnings.size(), 1);
     EXPECT_TRUE(w.com(1)->isChecked());
     EXPECT_FALSE(w.MSComm1->PortOpen());
+    EXPECT_EQ(w.gainCH1->text(), QStringLiteral("100mV/div"));
+    EXPECT_EQ(w.affichage.trame().trame.gain1, "100mV");
 }
 
 TEST_F(Panel, KeypadSendsOneCharacterPerKey)

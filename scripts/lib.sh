@@ -58,17 +58,11 @@ install_packages() {
   mapfile -t missing < <(missing_of "$@")
   if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
-    local apt=(apt-get -o DPkg::Lock::Timeout=600) tries=0 log
-    log="$(mktemp)"
-    until as_root "${apt[@]}" update -qq 2>"$log"; do
-      if ! grep -q "Could not get lock" "$log" || [ $((++tries)) -ge 120 ]; then
-        cat "$log" >&2
-        rm -f "$log"
-        die "apt-get update failed"
-      fi
+    local apt=(apt-get -o DPkg::Lock::Timeout=600) tries=0 err
+    until err="$(as_root "${apt[@]}" update -qq 2>&1)"; do
+      [[ $err == *"Could not get lock"* ]] && [ $((++tries)) -lt 120 ] || { echo "$err" >&2; die "apt-get update failed"; }
       sleep 5
     done
-    rm -f "$log"
     as_root env DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" \
       || die "could not install ${missing[*]}"
   fi
